@@ -1,0 +1,58 @@
+// Sound and clock of the recording backend.
+#include <utility>
+
+#include "platform/desktop/clock.h"
+#include "platform/desktop/fake/fake_desktop.h"
+#include "platform/desktop/sound.h"
+
+namespace desktop {
+namespace {
+
+std::vector<fake::SoundCall> gSoundCalls;
+DWORD gFixedTick = 0;
+std::function<DWORD()> gTickSource;
+uint64_t gTickReadings = 0;
+
+}  // namespace
+
+BOOL PlaySound(const char* sound, void* /*module*/, DWORD flags) {
+    gSoundCalls.push_back({sound ? sound : "", flags});
+    return TRUE;
+}
+
+DWORD GetTickCount() {
+    ++gTickReadings;
+    return gTickSource ? gTickSource() : gFixedTick;
+}
+
+namespace fake {
+
+const std::vector<SoundCall>& SoundCalls() {
+    return gSoundCalls;
+}
+void ClearSoundCalls() {
+    gSoundCalls.clear();
+}
+
+void SetTickCount(DWORD now) {
+    gTickSource = nullptr;
+    gFixedTick = now;
+}
+
+void SetTickSource(std::function<DWORD()> source) {
+    gTickSource = std::move(source);
+}
+
+uint64_t TickReadings() {
+    return gTickReadings;
+}
+
+void Reset() {
+    gSoundCalls.clear();
+    gTickSource = nullptr;
+    gFixedTick = 0;
+    gTickReadings = 0;
+}
+
+}  // namespace fake
+}  // namespace desktop

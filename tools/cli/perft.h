@@ -1,0 +1,10 @@
+// Move-path counting with the game's own rules, the classic check of a move generator.
+#pragma once
+
+#include <cstdint>
+
+#include "game/board.h"
+
+// The number of move sequences of depth plies from board with side to move. A pass is a ply
+// of its own; a game that ends before depth plies counts as one leaf.
+uint64_t Perft(const Board& board, Side side, int depth);
