@@ -3,6 +3,7 @@
 
 #include "platform/desktop/clock.h"
 #include "platform/desktop/fake/fake_desktop.h"
+#include "platform/desktop/fake/fake_internal.h"
 #include "platform/desktop/sound.h"
 
 namespace desktop {
@@ -17,11 +18,13 @@ uint64_t gTickReadings = 0;
 
 BOOL PlaySound(const char* sound, void* /*module*/, DWORD flags) {
     gSoundCalls.push_back({sound ? sound : "", flags});
+    fake::internal::AppendTrace(std::string("PlaySound ") + (sound ? sound : ""));
     return TRUE;
 }
 
 DWORD GetTickCount() {
     ++gTickReadings;
+    fake::internal::AppendTrace("GetTickCount");
     return gTickSource ? gTickSource() : gFixedTick;
 }
 
@@ -47,12 +50,16 @@ uint64_t TickReadings() {
     return gTickReadings;
 }
 
-void Reset() {
+}  // namespace fake
+
+namespace fake::internal {
+
+void ResetSoundAndClock() {
     gSoundCalls.clear();
     gTickSource = nullptr;
     gFixedTick = 0;
     gTickReadings = 0;
 }
 
-}  // namespace fake
+}  // namespace fake::internal
 }  // namespace desktop
