@@ -2,6 +2,7 @@
 // every kind of malformed input is refused with a message naming the offending line.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -231,6 +232,10 @@ const Malformed kMalformed[] = {
     {"header with too many values", "Header {\n1;\n0;\n1;\n2;\n}",
      "line 6: expected '}' after the Header"},
     {"malformed reference", "Frame {\n{ 1.5 }\n}", "line 3: expected a reference"},
+    {"stray byte in a name inside an unknown object",
+     "Frame {\n  Ra\xdd"
+     "erial { }\n}",
+     "line 3: unexpected byte 0xdd"},
     {"empty reference", "Frame {\n{ }\n}", "line 3: expected a reference"},
 };
 
@@ -299,6 +304,35 @@ TEST(XFileReader, LaterMeshesAndUnknownObjectsMustStillBeWellFormed) {
     EXPECT_EQ(ok.mesh.name, "A");
     EXPECT_FALSE(Read(good + "Mesh B { 1; 0;0;0;;").ok);
     EXPECT_FALSE(Read(good + "}").ok);
+}
+
+// Inputs the fuzzer once broke the reader with: each must now give either a message or a
+// mesh whose indices stay inside their arrays.
+TEST(XFileReader, FuzzerFindingsGiveAMessageOrASoundMesh) {
+    const std::filesystem::path folder = std::filesystem::path(XFILE_TEST_DATA) / "regressions";
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        ReadResult r = Read(LoadData("regressions/" + name));
+        ++files;
+        if (!r.ok) {
+            EXPECT_NE(r.error.find("line "), std::string::npos) << name << ": " << r.error;
+            continue;
+        }
+        EXPECT_TRUE(r.error.empty()) << name;
+        const Mesh& m = r.mesh;
+        for (const auto& face : m.faces) {
+            for (uint32_t v : face)
+                EXPECT_LT(v, m.vertices.size()) << name;
+        }
+        for (const auto& list : m.faceNormals) {
+            for (uint32_t n : list)
+                EXPECT_LT(n, m.normals.size()) << name;
+        }
+        for (uint32_t i : m.faceMaterials)
+            EXPECT_LT(i, m.materials.size()) << name;
+    }
+    EXPECT_GT(files, 0);
 }
 
 }  // namespace

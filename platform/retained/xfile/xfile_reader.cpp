@@ -335,8 +335,11 @@ bool Parser::WalkUnknown(const Token& type, int depth) {
             case TokenKind::Name: {
                 Lexer ahead = lex_;
                 Token next;
-                if (!ahead.Next(next)) return LexFailed();
-                if (IsNameToken(next) && !ahead.Next(next)) return LexFailed();
+                bool lexed = ahead.Next(next) && (!IsNameToken(next) || ahead.Next(next));
+                if (!lexed) {
+                    if (error_.empty()) error_ = ahead.error();
+                    return false;
+                }
                 if (next.kind == TokenKind::OpenBrace && !ParseObject(token, depth + 1))
                     return false;
                 break;
