@@ -19,6 +19,15 @@ struct SceneLight {
     Vec3 direction;  // the direction the light travels, camera space, unit
 };
 
+// A light in one visual's model space.
+struct ModelLight {
+    D3DRMLIGHTTYPE type;
+    Vec3 color;
+    Vec3 toLight;   // unit, for directional lights
+    Vec3 half;      // unit half vector of toLight and the view direction
+    Vec3 position;  // for point and spot lights
+};
+
 struct ClipVertex {
     Vec3 camera;  // camera-space position
     float r, g, b;
@@ -31,6 +40,7 @@ struct ScreenVertex {
 
 struct RenderScratch {
     std::vector<SceneLight> lights;
+    std::vector<ModelLight> modelLights;
     std::vector<Vec3> cameraVertices;
     std::vector<uint8_t> vertexState;  // 0 not yet transformed
     std::vector<Vec3> cornerColors;

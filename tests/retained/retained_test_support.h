@@ -25,6 +25,7 @@ class RetainedTest : public ::testing::Test {
     void TearDown() override {
         retained::testing::ResetFailures();
         if (root) root->Release();
+        root = nullptr;
         EXPECT_EQ(LiveObjectCount(), liveAtStart_) << "objects leaked or released too often";
     }
 
