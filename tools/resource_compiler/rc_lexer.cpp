@@ -15,7 +15,9 @@ bool IsIdentChar(char c) {
 
 class Lexer {
   public:
-    explicit Lexer(std::string_view text) : text_(text) {}
+    explicit Lexer(std::string_view text) : text_(text) {
+        if (text_.substr(0, 3) == "\xEF\xBB\xBF") pos_ = 3;  // a UTF-8 byte-order mark
+    }
 
     bool Run(std::vector<Token>& tokens, std::string& error) {
         while (SkipSpaceAndComments(error)) {

@@ -1,20 +1,31 @@
 // Statements of the resource script and the generated table source.
 //
-// Supported statements:
-//   NAME-OR-ID  TYPE  "file"        a file resource: RCDATA, or a named type such as XFILE/WAVE
+// Statements (names and named types are stored in upper case, as the platform's compiler
+// stores them):
+//   LANGUAGE lang, sublang              the language of what follows (one language per table)
+//   NAME MENU ... BEGIN ... END         a menu template
+//   NAME DIALOG x, y, cx, cy ...        a dialog template (DIALOGEX: the extended layout)
+//   NAME ICON "file.ico"                an icon group and one icon resource per image
+//   NAME-OR-ID TYPE "file"              a file resource: RCDATA, or a named type (XFILE, WAVE)
 #include "tools/resource_compiler/rc_script.h"
 
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <sstream>
+
+#include "tools/resource_compiler/rc_parser.h"
+#include "tools/resource_compiler/rc_templates.h"
 
 namespace rc {
 namespace {
 
-std::string LineError(const Token& token, const std::string& message) {
-    return "line " + std::to_string(token.line) + ": " + message;
-}
+constexpr uint16_t kTypeIcon = 3;
+constexpr uint16_t kTypeMenu = 4;
+constexpr uint16_t kTypeDialog = 5;
+constexpr uint16_t kTypeRcData = 10;
+constexpr uint16_t kTypeGroupIcon = 14;
 
 bool ReadFileBytes(const std::filesystem::path& path, std::vector<uint8_t>& bytes) {
     std::ifstream in(path, std::ios::binary);
@@ -23,77 +34,135 @@ bool ReadFileBytes(const std::filesystem::path& path, std::vector<uint8_t>& byte
     return !in.bad();
 }
 
-bool ParseKey(const Token& token, KeyText& key, std::string& error) {
-    if (token.kind == TokenKind::Number) {
-        if (token.number < 1 || token.number > 0xFFFF) {
-            error = LineError(token, "resource id out of range 1..65535");
-            return false;
-        }
-        key = {true, static_cast<uint16_t>(token.number), ""};
-        return true;
-    }
-    if (token.kind == TokenKind::Identifier) {
-        key = {false, 0, token.text};
-        return true;
-    }
-    error = LineError(token, "expected a resource name or id");
-    return false;
+std::string Upper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
 }
 
-KeyText TypeKey(const std::string& type) {
-    if (type == "RCDATA") return {true, 10, ""};
-    return {false, 0, type};
+bool NameIsPrintable(const std::string& name) {
+    for (char c : name)
+        if (static_cast<unsigned char>(c) < 0x20 || c == '"' || c == '\\') return false;
+    return !name.empty();
 }
 
 class ScriptCompiler {
   public:
     ScriptCompiler(const std::vector<Token>& tokens, const std::filesystem::path& baseDir)
-        : tokens_(tokens), baseDir_(baseDir) {}
+        : in_(tokens), baseDir_(baseDir) {}
 
     bool Run(std::vector<CompiledResource>& out, std::string& error) {
-        while (Peek().kind != TokenKind::End) {
-            if (!Statement(out, error)) return false;
+        while (!in_.AtEnd()) {
+            if (!Statement(out)) {
+                error = in_.Error();
+                return false;
+            }
         }
         return true;
     }
 
   private:
-    const Token& Peek(size_t ahead = 0) const {
-        size_t i = pos_ + ahead;
-        return i < tokens_.size() ? tokens_[i] : tokens_.back();
+    bool Key(KeyText& key, const char* what) {
+        const Token& t = in_.Peek();
+        if (t.kind == TokenKind::Number) {
+            if (t.number < 1 || t.number > 0xFFFF)
+                return in_.Fail(t, std::string(what) + " id out of range 1..65535");
+            in_.Take();
+            key = {true, static_cast<uint16_t>(t.number), ""};
+            return true;
+        }
+        if (t.kind == TokenKind::Identifier || t.kind == TokenKind::String) {
+            if (!NameIsPrintable(t.text))
+                return in_.Fail(
+                    t, std::string(what) +
+                           " name is empty or holds a quote, backslash or control character");
+            in_.Take();
+            key = {false, 0, Upper(t.text)};
+            return true;
+        }
+        return in_.Fail(t, std::string("expected ") + what + " name or id" +
+                               (t.kind == TokenKind::End ? "" : ", found '" + t.text + "'"));
     }
-    const Token& Take() { return tokens_[pos_ < tokens_.size() - 1 ? pos_++ : pos_]; }
 
-    bool Statement(std::vector<CompiledResource>& out, std::string& error) {
-        CompiledResource resource;
-        if (!ParseKey(Take(), resource.name, error)) return false;
-        const Token& type = Take();
-        if (type.kind != TokenKind::Identifier) {
-            error = LineError(type, "expected a resource type");
-            return false;
-        }
-        resource.type = TypeKey(type.text);
-        return FileResource(resource, out, error);
-    }
-
-    bool FileResource(CompiledResource& resource, std::vector<CompiledResource>& out,
-                      std::string& error) {
-        const Token& file = Take();
-        if (file.kind != TokenKind::String) {
-            error = LineError(file, "expected a file name in quotes");
-            return false;
-        }
-        if (!ReadFileBytes(baseDir_ / file.text, resource.bytes)) {
-            error = LineError(file, "cannot read '" + file.text + "'");
-            return false;
-        }
+    bool Add(std::vector<CompiledResource>& out, CompiledResource resource, const Token& at) {
+        std::string id =
+            (resource.type.isId ? "#" + std::to_string(resource.type.id) : resource.type.name) +
+            "/" +
+            (resource.name.isId ? "#" + std::to_string(resource.name.id) : resource.name.name);
+        if (!seen_.insert(id).second) return in_.Fail(at, "duplicate resource " + id);
         out.push_back(std::move(resource));
         return true;
     }
 
-    const std::vector<Token>& tokens_;
+    bool FileName(std::filesystem::path& path, std::vector<uint8_t>& bytes) {
+        std::string file;
+        const Token& at = in_.Peek();
+        if (!in_.ExpectString(file, "a file name")) return false;
+        path = baseDir_ / file;
+        if (!ReadFileBytes(path, bytes)) return in_.Fail(at, "cannot read '" + file + "'");
+        return true;
+    }
+
+    bool Statement(std::vector<CompiledResource>& out) {
+        const Token& start = in_.Peek();
+        if (in_.TakeKeyword("LANGUAGE")) {
+            int64_t language = 0, sublanguage = 0;
+            return in_.Expression(language, "the language") &&
+                   in_.ExpectPunct(',', "in LANGUAGE") &&
+                   in_.Expression(sublanguage, "the sublanguage");
+        }
+        CompiledResource resource;
+        if (!Key(resource.name, "a resource")) return false;
+        const Token& type = in_.Peek();
+        if (in_.TakeKeyword("MENU")) {
+            resource.type = {true, kTypeMenu, ""};
+            if (!CompileMenu(in_, resource.bytes)) return false;
+            return Add(out, std::move(resource), start);
+        }
+        if (in_.IsKeyword("DIALOG") || in_.IsKeyword("DIALOGEX")) {
+            bool extended = in_.IsKeyword("DIALOGEX");
+            in_.Take();
+            resource.type = {true, kTypeDialog, ""};
+            if (!CompileDialog(in_, extended, resource.bytes)) return false;
+            return Add(out, std::move(resource), start);
+        }
+        if (in_.TakeKeyword("ICON")) return Icon(out, resource, start);
+        if (in_.TakeKeyword("RCDATA")) {
+            resource.type = {true, kTypeRcData, ""};
+        } else if (!Key(resource.type, "a resource type")) {
+            return false;
+        }
+        (void)type;
+        std::filesystem::path path;
+        if (!FileName(path, resource.bytes)) return false;
+        return Add(out, std::move(resource), start);
+    }
+
+    bool Icon(std::vector<CompiledResource>& out, CompiledResource& group, const Token& start) {
+        std::filesystem::path path;
+        std::vector<uint8_t> file;
+        const Token& at = in_.Peek();
+        if (!FileName(path, file)) return false;
+        IconImages images;
+        std::string error;
+        if (!CompileIconFile(file, nextIconId_, images, error))
+            return in_.Fail(at, path.filename().string() + ": " + error);
+        for (auto& image : images.images) {
+            CompiledResource icon;
+            icon.type = {true, kTypeIcon, ""};
+            icon.name = {true, nextIconId_++, ""};
+            icon.bytes = std::move(image);
+            if (!Add(out, std::move(icon), start)) return false;
+        }
+        group.type = {true, kTypeGroupIcon, ""};
+        group.bytes = std::move(images.group);
+        return Add(out, std::move(group), start);
+    }
+
+    Parser in_;
     std::filesystem::path baseDir_;
-    size_t pos_ = 0;
+    std::set<std::string> seen_;
+    uint16_t nextIconId_ = 1;
 };
 
 std::string KeyExpression(const KeyText& key) {

@@ -154,7 +154,6 @@ class FakeBackend : public core::Backend {
 
     void DestroyNative(core::Window& w) override {
         internal::AppendTrace("DestroyWindow " + w.className);
-        if (w.isDialog) SnapshotDialog(w);
         if (F().active == w.handle) F().active = nullptr;
     }
 
