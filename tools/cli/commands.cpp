@@ -6,6 +6,10 @@ namespace cli {
 int RunPerft(Arguments& arguments);
 int RunLegal(Arguments& arguments);
 int RunPlay(Arguments& arguments);
+int RunMove(Arguments& arguments);
+int RunSolve(Arguments& arguments);
+int RunBook(Arguments& arguments);
+int RunBench(Arguments& arguments);
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
@@ -19,12 +23,50 @@ const std::vector<Command>& Commands() {
          "Prints the legal moves of the side to move in row-major order (d3 c4 f5 e6),\n"
          "or 'pass' when that side has none but the other has, or 'end' when neither has.\n",
          RunLegal},
-        {"play", "play [--seed N]", "play one headless game through the match flow",
-         "Plays one whole game through the match flow, driven by timer ticks, with a\n"
-         "seeded random chooser for both sides. Prints the move record (passes omitted)\n"
-         "and the result line 'black B white W'.\n"
-         "--seed N  seed of the random generator (0..4294967295, default 1)\n",
+        {"play",
+         "play [--black LEVEL] [--white LEVEL] [--seed N] [--games K] [--clock real|counted]",
+         "play whole headless games between two skill levels through the match flow",
+         "Plays K whole games through the match flow, driven by timer ticks, the first level\n"
+         "with black and the second with white; with K > 1 the colours alternate. Prints each\n"
+         "game's move record (passes omitted) and the result line 'black B white W'; with any\n"
+         "option but --seed, each game is headed 'game I black LEVEL white LEVEL' and a line\n"
+         "'LEVEL wins W losses L draws D' per level follows the games.\n"
+         "LEVEL is fool, poor, normal, expert or master (default fool for both).\n"
+         "--seed N   seed of the random generator, once before the first game (default 1)\n"
+         "--games K  number of games, 1..100000 (default 1)\n"
+         "--clock    real: MASTER's 3000 ms budget is wall-clock time (default);\n"
+         "           counted: the clock advances 1 ms per reading, so a run depends on the\n"
+         "           seed alone\n",
          RunPlay},
+        {"move", "move --level LEVEL [--seed N] [--history MOVES] [--clock real|counted] POSITION",
+         "the move a skill level chooses in a position",
+         "Prints the move the level chooses for the side to move, or 'pass' when that side has\n"
+         "no move but the other has, or 'end' when neither has.\n"
+         "LEVEL is fool, poor, normal, expert or master.\n"
+         "--seed N         the generator is seeded with N right before the choice (default 1)\n"
+         "--history MOVES  the moves played so far, for the opening book: concatenated\n"
+         "                 squares (f5d6c3), at most 60; - for none\n"
+         "--clock          as for play\n",
+         RunMove},
+        {"solve", "solve POSITION", "solve a position exactly: the winning move, if any",
+         "Searches to the end of the game in exact mode (a win is 9999, a loss or a draw\n"
+         "-9999) and prints 'move SQUARE value VALUE steps STEPS', STEPS being the number of\n"
+         "search steps; or 'pass' / 'end' when the side to move has no move.\n",
+         RunSolve},
+        {"book", "book [--seed N] HISTORY", "the opening book's answer after a history",
+         "Seeds the generator with N (default 1), asks the opening book for a continuation of\n"
+         "HISTORY (concatenated squares, at most 60 moves; - for none) and prints it, or\n"
+         "'none'.\n",
+         RunBook},
+        {"bench", "bench [--horizon]", "search a fixed set of positions; print the signature",
+         "Searches four middle-game positions at depth 6 and solves ten end-game positions\n"
+         "with 14 empty squares; prints the steps and steps per second of each part and\n"
+         "'signature N', the total number of search steps, which changes only when the\n"
+         "search order changes.\n"
+         "--horizon  instead, for 14, 15, ... empty squares, solves ten positions of FOOL's\n"
+         "           self-play and prints how many finish within 3000 ms; the horizon is the\n"
+         "           largest count at which at least 9 of 10 do\n",
+         RunBench},
     };
     return commands;
 }
