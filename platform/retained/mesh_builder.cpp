@@ -2,6 +2,7 @@
 // rejected call leaves the builder as it was.
 #include "platform/retained/mesh_builder.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/retained/arrays.h"
@@ -24,6 +25,37 @@ bool ValidQuality(D3DRMRENDERQUALITY quality) {
            (quality & D3DRMSHADE_MASK) <= D3DRMSHADE_PHONG &&
            (quality & D3DRMLIGHT_MASK) <= D3DRMLIGHT_ON &&
            (quality & D3DRMFILL_MASK) <= D3DRMFILL_SOLID;
+}
+
+// True for a closed surface (every edge walked once each way by two faces) with every vertex
+// on or behind every face's plane: such a shape casts the convex hull of its corners.
+bool IsClosedAndConvex(const MeshGeometry& g) {
+    if (g.faces.empty()) return false;
+    std::vector<uint64_t> edges;
+    edges.reserve(g.cornerVertex.size());
+    for (const FaceRecord& face : g.faces) {
+        for (uint32_t c = 0; c < face.cornerCount; ++c) {
+            uint64_t a = g.cornerVertex[face.firstCorner + c];
+            uint64_t b = g.cornerVertex[face.firstCorner + (c + 1) % face.cornerCount];
+            edges.push_back(a << 32 | b);
+        }
+    }
+    std::sort(edges.begin(), edges.end());
+    for (size_t i = 0; i < edges.size(); ++i) {
+        if (i > 0 && edges[i] == edges[i - 1]) return false;  // an edge walked twice one way
+        uint64_t reverse = (edges[i] & 0xFFFFFFFFu) << 32 | edges[i] >> 32;
+        if (!std::binary_search(edges.begin(), edges.end(), reverse)) return false;
+    }
+    const float tolerance = 1e-4f * (1.0f + Length(g.boundsMax - g.boundsMin));
+    for (size_t f = 0; f < g.faces.size(); ++f) {
+        const Vec3 n = g.faceNormals[f];
+        const Vec3 on = g.vertices[g.cornerVertex[g.faces[f].firstCorner]];
+        for (Vec3 v : g.vertices) {
+            // Face normals point out of the shape, toward a viewer who sees them clockwise.
+            if (Dot(n, v - on) > tolerance) return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -238,6 +270,7 @@ void MeshBuilderImpl::Prepare() {
                            std::fmax(g.boundsMax.z, v.z)};
         }
     }
+    g.convex = IsClosedAndConvex(g);
     dirty_ = false;
 }
 

@@ -36,6 +36,7 @@ struct MeshGeometry {
     std::vector<Vec3> faceNormals;    // unit; points toward a viewer who sees the face clockwise
     std::vector<Vec3> cornerNormals;  // unit; the given normal or the generated vertex normal
     Vec3 boundsMin, boundsMax;
+    bool convex = false;  // every vertex lies on or behind every face's plane
 };
 
 class MeshBuilderImpl final : public RmObject<IDirect3DRMMeshBuilder2> {

@@ -12,6 +12,14 @@ struct Plane {
     float atOrigin, perX, perY;  // value = atOrigin + perX * x + perY * y
 };
 
+// ceil for pixel arithmetic; values far outside any buffer are clamped first, so the
+// conversion is always defined.
+inline int CeilToInt(float v) {
+    v = std::clamp(v, -1.0e8f, 1.0e8f);
+    const int i = static_cast<int>(v);
+    return i + (static_cast<float>(i) < v ? 1 : 0);
+}
+
 // The plane through the three vertices' values; inverseArea2 is 1 / (2 * signed area).
 Plane PlaneOf(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, float va,
               float vb, float vc, float inverseArea2) {
@@ -19,6 +27,56 @@ Plane PlaneOf(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& 
     float perX = ((vb - va) * dy2 - (vc - va) * dy1) * inverseArea2;
     float perY = ((vc - va) * dx1 - (vb - va) * dx2) * inverseArea2;
     return {va - perX * a.x - perY * a.y, perX, perY};
+}
+
+// The span loops are written without branches or loop-carried values (each pixel's depth
+// and colour come from its offset), so the compiler can process several pixels at once.
+void FlatSpan(uint32_t* pixels, float* depthRow, int begin, int end, float depth, float step,
+              uint32_t color) {
+    const int count = end - begin;
+    uint32_t* p = pixels + begin;
+    float* d = depthRow + begin;
+    for (int i = 0; i < count; ++i) {
+        const float z = depth + step * static_cast<float>(i);
+        const bool closer = z < d[i];
+        d[i] = closer ? z : d[i];
+        p[i] = closer ? color : p[i];
+    }
+}
+
+// Colour in 16.16 fixed point, stepped from the span's first pixel to its last. Both ends
+// are clamped to 0..255, so every pixel between is in range without a test of its own.
+void SmoothSpan(uint32_t* pixels, float* depthRow, int begin, int end, float depth, float step,
+                const Plane& r, const Plane& g, const Plane& b, float xc, float yc) {
+    const int count = end - begin;
+    const int last = count - 1;
+    const float xLast = xc + static_cast<float>(last);
+    auto at = [](const Plane& p, float x, float y) {
+        return std::clamp(p.atOrigin + p.perX * x + p.perY * y + 0.5f, 0.0f, 255.99f) * 65536.0f;
+    };
+    const float fr = at(r, xc, yc), fg = at(g, xc, yc), fb = at(b, xc, yc);
+    const int32_t r0 = static_cast<int32_t>(fr), g0 = static_cast<int32_t>(fg),
+                  b0 = static_cast<int32_t>(fb);
+    int32_t sr = 0, sg = 0, sb = 0;
+    if (last > 0) {
+        // Truncating the steps toward zero keeps the last pixel inside the clamped range.
+        const float inverse = 1.0f / static_cast<float>(last);
+        sr = static_cast<int32_t>((at(r, xLast, yc) - fr) * inverse);
+        sg = static_cast<int32_t>((at(g, xLast, yc) - fg) * inverse);
+        sb = static_cast<int32_t>((at(b, xLast, yc) - fb) * inverse);
+    }
+    uint32_t* p = pixels + begin;
+    float* d = depthRow + begin;
+    for (int i = 0; i < count; ++i) {
+        const float z = depth + step * static_cast<float>(i);
+        const uint32_t cr = static_cast<uint32_t>(r0 + sr * i);
+        const uint32_t cg = static_cast<uint32_t>(g0 + sg * i);
+        const uint32_t cb = static_cast<uint32_t>(b0 + sb * i);
+        const uint32_t color = (cr & 0xFF0000u) | ((cg >> 8) & 0xFF00u) | (cb >> 16);
+        const bool closer = z < d[i];
+        d[i] = closer ? z : d[i];
+        p[i] = closer ? color : p[i];
+    }
 }
 
 }  // namespace
@@ -30,8 +88,8 @@ void FillTriangle(const RasterTarget& t, const ScreenVertex& a, const ScreenVert
     const float inverseArea2 = 1.0f / area2;
 
     const float minY = std::min({a.y, b.y, c.y}), maxY = std::max({a.y, b.y, c.y});
-    int rowBegin = static_cast<int>(std::ceil(minY - 0.5f));
-    int rowEnd = static_cast<int>(std::ceil(maxY - 0.5f));
+    int rowBegin = CeilToInt(minY - 0.5f);
+    int rowEnd = CeilToInt(maxY - 0.5f);
     rowBegin = std::max(rowBegin, t.top);
     rowEnd = std::min(rowEnd, t.bottom);
     if (rowBegin >= rowEnd) return;
@@ -73,39 +131,89 @@ void FillTriangle(const RasterTarget& t, const ScreenVertex& a, const ScreenVert
             xr = std::max(xr, x);
         }
         if (!(xl < xr)) continue;
-        int begin = static_cast<int>(std::ceil(xl - 0.5f));
-        int end = static_cast<int>(std::ceil(xr - 0.5f));
+        int begin = CeilToInt(xl - 0.5f);
+        int end = CeilToInt(xr - 0.5f);
         begin = std::max(begin, t.left);
         end = std::min(end, t.right);
         if (begin >= end) continue;
 
         const float xc = static_cast<float>(begin) + 0.5f;
-        float depth = z.atOrigin + z.perX * xc + z.perY * yc;
-        uint32_t* pixel = t.pixels + static_cast<size_t>(row) * t.stride;
-        float* depthRow = t.depth + static_cast<size_t>(row) * t.stride;
+        const float depth = z.atOrigin + z.perX * xc + z.perY * yc;
+        const size_t rowStart = static_cast<size_t>(row) * t.stride;
         if (smooth) {
-            float cr = r.atOrigin + r.perX * xc + r.perY * yc;
-            float cg = g.atOrigin + g.perX * xc + g.perY * yc;
-            float cb = bl.atOrigin + bl.perX * xc + bl.perY * yc;
-            for (int x = begin; x < end; ++x) {
-                if (depth < depthRow[x]) {
-                    depthRow[x] = depth;
-                    pixel[x] = PackColor(cr, cg, cb);
-                }
-                depth += z.perX;
-                cr += r.perX;
-                cg += g.perX;
-                cb += bl.perX;
-            }
+            SmoothSpan(t.pixels + rowStart, t.depth + rowStart, begin, end, depth, z.perX, r, g, bl,
+                       xc, yc);
         } else {
-            for (int x = begin; x < end; ++x) {
-                if (depth < depthRow[x]) {
-                    depthRow[x] = depth;
-                    pixel[x] = flatColor;
-                }
-                depth += z.perX;
-            }
+            FlatSpan(t.pixels + rowStart, t.depth + rowStart, begin, end, depth, z.perX, flatColor);
         }
+    }
+}
+
+void FillConvexPolygon(const RasterTarget& t, const ScreenVertex* v, size_t count, uint32_t color) {
+    if (count < 3) return;
+    // The depth plane from the widest triangle of the fan, the most stable choice.
+    size_t best = 0;
+    float bestArea = 0;
+    for (size_t i = 1; i + 1 < count; ++i) {
+        float area = std::fabs((v[i].x - v[0].x) * (v[i + 1].y - v[0].y) -
+                               (v[i + 1].x - v[0].x) * (v[i].y - v[0].y));
+        if (area > bestArea) {
+            bestArea = area;
+            best = i;
+        }
+    }
+    if (!(bestArea > 1e-6f)) return;
+    const float area2 = (v[best].x - v[0].x) * (v[best + 1].y - v[0].y) -
+                        (v[best + 1].x - v[0].x) * (v[best].y - v[0].y);
+    const Plane z =
+        PlaneOf(v[0], v[best], v[best + 1], v[0].z, v[best].z, v[best + 1].z, 1.0f / area2);
+
+    float minY = v[0].y, maxY = v[0].y;
+    for (size_t i = 1; i < count; ++i) {
+        minY = std::min(minY, v[i].y);
+        maxY = std::max(maxY, v[i].y);
+    }
+    const int rowBegin = std::max(CeilToInt(minY - 0.5f), t.top);
+    const int rowEnd = std::min(CeilToInt(maxY - 0.5f), t.bottom);
+    // A convex outline crosses a row on two edges: walk the left and the right chain down
+    // from the top vertex instead of testing every edge on every row.
+    size_t top = 0;
+    for (size_t i = 1; i < count; ++i) {
+        if (v[i].y < v[top].y) top = i;
+    }
+    struct Chain {
+        size_t from, to;  // the current edge
+        int direction;    // +1 or -1 around the outline
+    };
+    Chain chains[2] = {{top, (top + 1) % count, 1}, {top, (top + count - 1) % count, -1}};
+    auto advance = [&](Chain& c, float yc) {
+        // Move down the chain until the edge spans yc (or the chain ends at the bottom).
+        for (size_t guard = 0; guard < count && v[c.to].y <= yc; ++guard) {
+            if (v[c.to].y < v[c.from].y) return false;  // turned upward: past the bottom
+            c.from = c.to;
+            c.to = (c.to + count + c.direction) % count;
+        }
+        return v[c.from].y <= yc && yc < v[c.to].y;
+    };
+    for (int row = rowBegin; row < rowEnd; ++row) {
+        const float yc = static_cast<float>(row) + 0.5f;
+        float xl = INFINITY, xr = -INFINITY;
+        for (Chain& c : chains) {
+            if (!advance(c, yc)) continue;
+            const ScreenVertex& p = v[c.from];
+            const ScreenVertex& q = v[c.to];
+            const float x = p.x + (yc - p.y) * (q.x - p.x) / (q.y - p.y);
+            xl = std::min(xl, x);
+            xr = std::max(xr, x);
+        }
+        if (!(xl < xr)) continue;
+        const int begin = std::max(CeilToInt(xl - 0.5f), t.left);
+        const int end = std::min(CeilToInt(xr - 0.5f), t.right);
+        if (begin >= end) continue;
+        const float xc = static_cast<float>(begin) + 0.5f;
+        const size_t rowStart = static_cast<size_t>(row) * t.stride;
+        FlatSpan(t.pixels + rowStart, t.depth + rowStart, begin, end,
+                 z.atOrigin + z.perX * xc + z.perY * yc, z.perX, color);
     }
 }
 
@@ -136,7 +244,7 @@ void DrawLine(const RasterTarget& t, const ScreenVertex& a, const ScreenVertex& 
         if (!outside(mid, b)) DrawLine(t, mid, b, color);
         return;
     }
-    const int steps = std::max(1, static_cast<int>(std::ceil(length)));
+    const int steps = std::max(1, CeilToInt(length));
     const float sx = dx / steps, sy = dy / steps, sz = (b.z - a.z) / steps;
     ScreenVertex p = a;
     for (int i = 0; i <= steps; ++i) {

@@ -3,6 +3,7 @@
 // spans are half-open, so triangles that share an edge neither overlap nor leave a gap.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/retained/render_scratch.h"
@@ -27,6 +28,10 @@ inline uint32_t PackColor(float r, float g, float b) {
 // smooth: interpolate the vertex colours; otherwise fill with flatColor.
 void FillTriangle(const RasterTarget& target, const ScreenVertex& a, const ScreenVertex& b,
                   const ScreenVertex& c, bool smooth, uint32_t flatColor);
+
+// A flat, planar, convex polygon in one pass (no fan of triangles, no overdraw).
+void FillConvexPolygon(const RasterTarget& target, const ScreenVertex* vertices, size_t count,
+                       uint32_t color);
 
 // A line with depth; a pixel at the same depth as an existing one is drawn over it.
 void DrawLine(const RasterTarget& target, const ScreenVertex& a, const ScreenVertex& b,

@@ -31,6 +31,35 @@ float IntegerOrRealPower(float base, float power) {
     return std::pow(base, power);
 }
 
+// Andrew's monotone chain: the indices of the hull's corners, in order around it.
+void ConvexHull(std::vector<HullPoint>& points, std::vector<uint32_t>& hull) {
+    hull.clear();
+    std::sort(points.begin(), points.end(), [](const HullPoint& a, const HullPoint& b) {
+        return a.u < b.u || (a.u == b.u && a.w < b.w);
+    });
+    auto turn = [&](uint32_t o, uint32_t a, const HullPoint& b) {
+        const HullPoint& po = points[o];
+        const HullPoint& pa = points[a];
+        return (pa.u - po.u) * (b.w - po.w) - (pa.w - po.w) * (b.u - po.u);
+    };
+    std::vector<uint32_t>& chain = hull;  // positions in points, turned into indices below
+    const size_t n = points.size();
+    for (size_t pass = 0; pass < 2; ++pass) {
+        const size_t floor = chain.size();
+        for (size_t k = 0; k < n; ++k) {
+            const size_t i = pass == 0 ? k : n - 1 - k;
+            while (chain.size() >= floor + 2 &&
+                   turn(chain[chain.size() - 2], chain.back(), points[i]) <= 0) {
+                chain.pop_back();
+            }
+            chain.push_back(static_cast<uint32_t>(i));
+        }
+        chain.pop_back();  // the last point starts the other chain
+    }
+    for (uint32_t& entry : chain)
+        entry = points[entry].index;
+}
+
 class SceneRenderer {
   public:
     SceneRenderer(DeviceImpl& device, const Projection& projection, FrameImpl& camera)
@@ -239,7 +268,7 @@ class SceneRenderer {
         in.swap(out);
     }
 
-    void DrawPolygon(DWORD fill, bool smooth, uint32_t flatColor) {
+    void DrawPolygon(DWORD fill, bool smooth, uint32_t flatColor, bool convex = false) {
         auto& polygon = s_.polygon;
         bool inside = true;
         for (const ClipVertex& v : polygon) {
@@ -261,6 +290,10 @@ class SceneRenderer {
         }
         switch (fill) {
             case D3DRMFILL_SOLID:
+                if (convex) {
+                    FillConvexPolygon(target_, screen.data(), screen.size(), flatColor);
+                    break;
+                }
                 for (size_t i = 1; i + 1 < screen.size(); ++i) {
                     FillTriangle(target_, screen[0], screen[i], screen[i + 1], smooth, flatColor);
                 }
@@ -310,6 +343,13 @@ class SceneRenderer {
         projected.resize(g.vertices.size());
         auto& usable = s_.vertexState;
         usable.assign(g.vertices.size(), 0);
+        // Axes of the plane, for the outline of a convex caster.
+        const Vec3 axisU =
+            Normalize(Cross(normal, std::fabs(normal.x) < 0.9f ? Vec3{1, 0, 0} : Vec3{0, 1, 0}));
+        const Vec3 axisW = Cross(normal, axisU);
+        auto& flat = s_.hullPoints;
+        flat.clear();
+        bool allUsable = true;
         for (size_t i = 0; i < g.vertices.size(); ++i) {
             const Vec3 w = TransformPoint(g.vertices[i], world);
             Vec3 onPlane;
@@ -326,6 +366,20 @@ class SceneRenderer {
             }
             projected[i] = TransformPoint(onPlane + lift, view_);
             usable[i] = 1;
+            flat.push_back({Dot(onPlane, axisU), Dot(onPlane, axisW), static_cast<uint32_t>(i)});
+        }
+        allUsable = flat.size() == g.vertices.size();
+
+        if (g.convex && allUsable) {
+            // The shadow of a convex shape is the hull of its projected corners: one
+            // polygon instead of every face turned to the light, with no overdraw.
+            ConvexHull(flat, s_.hull);
+            auto& polygon = s_.polygon;
+            polygon.clear();
+            for (uint32_t index : s_.hull)
+                polygon.push_back({projected[index], 0, 0, 0});
+            if (polygon.size() >= 3) DrawPolygon(D3DRMFILL_SOLID, false, 0, true);
+            return;
         }
 
         const Matrix4 normalToWorld = Transpose3(InverseAffine(LinearPart(world)));

@@ -38,6 +38,11 @@ struct ScreenVertex {
     float r, g, b;  // 0..255
 };
 
+struct HullPoint {
+    float u, w;      // coordinates in the shadow's plane
+    uint32_t index;  // the caster's vertex
+};
+
 struct RenderScratch {
     std::vector<SceneLight> lights;
     std::vector<ModelLight> modelLights;
@@ -47,6 +52,8 @@ struct RenderScratch {
     std::vector<ClipVertex> polygon, clipped, clipTemp;
     std::vector<ScreenVertex> screen;
     std::vector<Vec3> shadowVertices;
+    std::vector<HullPoint> hullPoints;
+    std::vector<uint32_t> hull;
     std::vector<FrameImpl*> framePath;
 };
 

@@ -281,6 +281,93 @@ TEST_F(Render, ShadowFallsOnThePlaneAwayFromTheLight) {
     }
 }
 
+// A caster's shadow under a light travelling toward +x and +z onto the plane z = 0.
+class ShadowShapes : public SceneTest {
+  protected:
+    void SetUp() override {
+        SceneTest::SetUp();
+        MakeDevice(320, 240, D3DRMRENDER_UNLITFLAT);
+        camera->SetPosition(scene, 0, 0, -20);
+        root->CreateLightRGB(D3DRMLIGHT_DIRECTIONAL, 1, 1, 1, &sun);
+        lightFrame = NewFrame(scene);
+        lightFrame->SetOrientation(scene, 1, 0, 1, 0, 1, 0);
+        lightFrame->AddLight(sun);
+        casterFrame = NewFrame(scene);
+        root->CreateMeshBuilder(&caster);
+        casterFrame->AddVisual(caster);
+        casterFrame->SetPosition(scene, 0, 0, -2);
+    }
+    void TearDown() override {
+        for (auto* o : std::initializer_list<IUnknown*>{casterFrame, caster, lightFrame, sun}) {
+            o->Release();
+        }
+        SceneTest::TearDown();
+    }
+    void CastAndRender() {
+        IDirect3DRMVisual* shadow = nullptr;
+        ASSERT_EQ(root->CreateShadow(caster, sun, 0, 0, 0, 0, 0, 1, &shadow), D3DRM_OK);
+        casterFrame->AddVisual(shadow);
+        shadow->Release();
+        RenderAndPresent();
+    }
+
+    IDirect3DRMLight* sun = nullptr;
+    IDirect3DRMFrame2 *lightFrame = nullptr, *casterFrame = nullptr;
+    IDirect3DRMMeshBuilder2* caster = nullptr;
+};
+
+TEST_F(ShadowShapes, TwoSeparateQuadsCastTwoShadowsWithAGapBetween) {
+    D3DVECTOR corners[8] = {{-0.5f, -2.5f, 0}, {-0.5f, -1.5f, 0}, {0.5f, -1.5f, 0},
+                            {0.5f, -2.5f, 0},  {-0.5f, 1.5f, 0},  {-0.5f, 2.5f, 0},
+                            {0.5f, 2.5f, 0},   {0.5f, 1.5f, 0}};
+    DWORD faceData[] = {4, 0, 1, 2, 3, 4, 4, 5, 6, 7, 0};
+    caster->AddFaces(8, corners, 0, nullptr, faceData, nullptr);
+    CastAndRender();
+    EXPECT_EQ(PixelAt(2, -2, 0), 0u);
+    EXPECT_EQ(PixelAt(2, 2, 0), 0u);
+    EXPECT_EQ(PixelAt(2, 0, 0), kBackground);
+}
+
+TEST_F(ShadowShapes, ACubeCastsItsWholeOutline) {
+    // Six faces sharing eight corners, each clockwise as seen from outside.
+    std::vector<D3DVECTOR> vertices;
+    std::vector<DWORD> faceData;
+    auto corner = [&](float x, float y, float z) {
+        for (DWORD i = 0; i < vertices.size(); ++i) {
+            if (vertices[i].x == x && vertices[i].y == y && vertices[i].z == z) return i;
+        }
+        vertices.push_back({x, y, z});
+        return static_cast<DWORD>(vertices.size() - 1);
+    };
+    const float axes[6][3] = {{0, 0, -1}, {0, 0, 1}, {1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}};
+    for (const auto& n : axes) {
+        // Seen from outside along -n, with screen up +y (or +z for the top and bottom).
+        float up[3] = {0, 1, 0};
+        if (n[1] != 0) up[1] = 0, up[2] = 1;
+        const float f[3] = {-n[0], -n[1], -n[2]};
+        const float r[3] = {up[1] * f[2] - up[2] * f[1], up[2] * f[0] - up[0] * f[2],
+                            up[0] * f[1] - up[1] * f[0]};
+        faceData.push_back(4);
+        const float signs[4][2] = {{-1, -1}, {-1, 1}, {1, 1}, {1, -1}};
+        for (const auto& sg : signs) {
+            float p[3];
+            for (int k = 0; k < 3; ++k)
+                p[k] = 0.5f * (n[k] + sg[0] * r[k] + sg[1] * up[k]);
+            faceData.push_back(corner(p[0], p[1], p[2]));
+        }
+    }
+    faceData.push_back(0);
+    ASSERT_EQ(vertices.size(), 8u);
+    caster->AddFaces(8, vertices.data(), 0, nullptr, faceData.data(), nullptr);
+    CastAndRender();
+    // The cube spans z from -2.5 to -1.5: its shadow runs from x = 1 to x = 3.
+    EXPECT_EQ(PixelAt(1.2f, 0, 0), 0u);
+    EXPECT_EQ(PixelAt(2, 0.4f, 0), 0u);
+    EXPECT_EQ(PixelAt(2.8f, 0, 0), 0u);
+    EXPECT_EQ(PixelAt(3.4f, 0, 0), kBackground);
+    EXPECT_EQ(PixelAt(2, 0.8f, 0), kBackground);
+}
+
 TEST_F(Render, CreateShadowRejectsWhatCannotCastOne) {
     IDirect3DRMMeshBuilder2* caster = nullptr;
     IDirect3DRMLight* sun = nullptr;
