@@ -3,8 +3,8 @@
 // target, the status bar with icons and texts, the three dialogs and a message box, a 50 ms
 // timer that keeps counting behind dialogs, and a log of every message on stdout.
 // Commands: 先手 → the result dialog, 後手 → a message box, USER vs USER → the result dialog
-// from the next tick (inside whatever dialog is open), levels → radio mark, 設定/ヘルプ → the
-// dialogs, 終了 → close. A second start while one runs prints "already running".
+// from a tick two seconds later (inside whatever dialog is open then), levels → radio mark,
+// 設定/ヘルプ → the dialogs, 終了 → close. A second start while one runs prints "already running".
 #include <cstdio>
 #include <vector>
 
@@ -17,7 +17,7 @@ namespace {
 HWND gMain, gStatus;
 HICON gIcons[2];
 int gTicks = 0, gClicks = 0;
-bool gResultOnTick = false;
+int gResultAtTick = 0;
 POINT gCursor{0, 0};
 int gFlat = 1, gMarkers = 1;
 
@@ -171,8 +171,8 @@ LRESULT MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
                 RECT r = SceneArea();
                 InvalidateRect(hwnd, &r, FALSE);
             }
-            if (gResultOnTick) {
-                gResultOnTick = false;
+            if (gResultAtTick && gTicks >= gResultAtTick) {
+                gResultAtTick = 0;
                 DialogBoxParam(GetModuleHandle(nullptr), "dlg_result", hwnd, ResultProc, 0);
             }
             return 0;
@@ -204,7 +204,7 @@ LRESULT MainProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
                         MessageBox(hwnd, "デバイスの生成に失敗しました", "エラー", MB_OK));
                     break;
                 case 40003:
-                    gResultOnTick = true;
+                    gResultAtTick = gTicks + 40;
                     break;
                 case 40011:
                     DialogBoxParam(GetModuleHandle(nullptr), "dlg_config", hwnd, ConfigProc, 0);

@@ -402,6 +402,10 @@ class GtkBackend : public core::Backend {
         }
         n.window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
         gtk_window_set_title(GTK_WINDOW(n.window), w.text.c_str());
+        if (GdkPixbuf* icon = PixbufOfIcon(w.icon, 32)) {
+            gtk_window_set_icon(GTK_WINDOW(n.window), icon);
+            g_object_unref(icon);
+        }
         GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
         gtk_container_add(GTK_CONTAINER(n.window), box);
         int menuHeight = 0;

@@ -36,6 +36,9 @@ bool OpenDevice() {
     want.format = AUDIO_S16SYS;
     want.channels = 1;
     want.samples = 1024;
+    // SDL would otherwise turn SIGINT and SIGTERM into events nobody reads, and the program
+    // could no longer be stopped by them.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
     A().device = SDL_OpenAudioDevice(nullptr, 0, &want, &A().spec, 0);
     if (A().device == 0) SDL_QuitSubSystem(SDL_INIT_AUDIO);
