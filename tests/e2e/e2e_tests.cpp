@@ -1,0 +1,256 @@
+// The real program in a real window on a virtual display, driven with the pointer and the
+// keyboard, checked by screenshots. The tests run in order on one running program, as a
+// person would play: look, click, turn the camera, change the settings, watch a computer game,
+// start again, try a second copy, close the window.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <sstream>
+
+#include "tests/e2e/e2e_support.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr uint32_t kBackground = 0x663F00;
+
+struct Point {
+    int x;
+    int y;
+};
+
+Process gProgram;
+std::string gWindow;
+Rect gScene;  // the scene area inside the window, found from the background colour
+double gFirstFrameSeconds = 0;
+
+// Square centres in window coordinates for the camera after left and up arrow presses, as
+// the view's own projection gives them.
+std::map<std::string, Point> SquareCentres(int left, int up) {
+    std::string out;
+    const std::string command = std::string(ZANTOBEL_CLI_PATH) + " squares --width " +
+                                std::to_string(gScene.width) + " --height " +
+                                std::to_string(gScene.height) + " --camera " +
+                                std::to_string(left) + "," + std::to_string(up);
+    EXPECT_EQ(Run(command, &out), 0) << command;
+    std::map<std::string, Point> centres;
+    std::istringstream lines(out);
+    std::string name;
+    double x, y;
+    while (lines >> name >> x >> y) {
+        centres[name] = {gScene.x + static_cast<int>(x + 0.5),
+                         gScene.y + static_cast<int>(y + 0.5)};
+    }
+    EXPECT_EQ(centres.size(), 64u) << out;
+    return centres;
+}
+
+uint32_t PixelAt(const Image& image, Point p) {
+    return image.At(p.x, p.y);
+}
+
+bool IsMarker(uint32_t c) {
+    return Red(c) > 140 && Red(c) > Green(c) + 30 && Blue(c) < 90;
+}
+bool IsBlackDisc(uint32_t c) {
+    return Luminance(c) < 100 && !Near(c, kBackground, 12);
+}
+bool IsWhiteDisc(uint32_t c) {
+    return Luminance(c) > 140;
+}
+
+// The status bar strip below the scene area.
+Image StatusStrip(const Image& shot) {
+    Image strip;
+    strip.width = shot.width;
+    strip.height = shot.height - (gScene.y + gScene.height);
+    for (int y = gScene.y + gScene.height; y < shot.height; ++y) {
+        for (int x = 0; x < shot.width; ++x)
+            strip.pixels.push_back(shot.At(x, y));
+    }
+    return strip;
+}
+
+bool SameScene(const Image& a, const Image& b) {
+    for (int y = gScene.y; y < gScene.y + gScene.height; ++y) {
+        for (int x = gScene.x; x < gScene.x + gScene.width; ++x) {
+            if (a.At(x, y) != b.At(x, y)) return false;
+        }
+    }
+    return true;
+}
+
+// Waits until the picture holds still (no change over half a second).
+Image SettledScreenshot() {
+    Image last = Screenshot(gWindow);
+    for (int i = 0; i < 40; ++i) {
+        SleepSeconds(0.5);
+        Image now = Screenshot(gWindow);
+        if (now.pixels == last.pixels) return now;
+        last = std::move(now);
+    }
+    return last;
+}
+
+class Game : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        const auto start = std::chrono::steady_clock::now();
+        gProgram = Start(ZANTOBEL_PATH);
+        ASSERT_TRUE(WaitForWindow("^ZANTOBEL$", 20, &gWindow)) << "no window";
+        std::optional<Rect> scene;
+        for (int i = 0; i < 200 && !scene; ++i) {
+            scene = BoundsOfColour(Screenshot(gWindow), kBackground);
+            if (!scene) SleepSeconds(0.02);
+        }
+        gFirstFrameSeconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        ASSERT_TRUE(scene) << "the scene was never drawn";
+        gScene = *scene;
+        std::printf("first painted frame after %.3f s; scene area %dx%d at %d,%d\n",
+                    gFirstFrameSeconds, gScene.width, gScene.height, gScene.x, gScene.y);
+    }
+
+    static void TearDownTestSuite() {
+        if (gProgram.pid > 0) {
+            kill(gProgram.pid, SIGTERM);
+            WaitForExit(gProgram, 5);
+        }
+    }
+};
+
+}  // namespace
+
+TEST_F(Game, WindowOpensWithTheBoardDiscsAndMarkers) {
+    const Image shot = SettledScreenshot();
+    ASSERT_FALSE(shot.Empty());
+    SavePng(shot, ZANTOBEL_E2E_OUT "/screenshot.png");
+    auto c = SquareCentres(0, 0);
+    EXPECT_EQ(PixelAt(shot, c["a1"]), kBackground) << "an empty square shows the background";
+    EXPECT_EQ(PixelAt(shot, c["h8"]), kBackground);
+    // The grid: a black line crosses the way from one square's centre to its neighbour's.
+    for (auto [from, to] : {std::pair{"a1", "b1"}, {"c3", "c4"}, {"g7", "h7"}}) {
+        bool line = false;
+        for (int k = 1; k < 20; ++k) {
+            const Point p{c[from].x + (c[to].x - c[from].x) * k / 20,
+                          c[from].y + (c[to].y - c[from].y) * k / 20};
+            line = line || Luminance(PixelAt(shot, p)) < 25;
+        }
+        EXPECT_TRUE(line) << from << "-" << to;
+    }
+    EXPECT_TRUE(IsWhiteDisc(PixelAt(shot, c["d4"])));
+    EXPECT_TRUE(IsWhiteDisc(PixelAt(shot, c["e5"])));
+    EXPECT_TRUE(IsBlackDisc(PixelAt(shot, c["e4"])));
+    EXPECT_TRUE(IsBlackDisc(PixelAt(shot, c["d5"])));
+    for (const char* legal : {"d3", "c4", "f5", "e6"}) {
+        EXPECT_TRUE(IsMarker(PixelAt(shot, c[legal]))) << legal;
+    }
+    int markers = 0;
+    for (auto& [name, p] : c)
+        markers += IsMarker(PixelAt(shot, p));
+    EXPECT_EQ(markers, 4);
+}
+
+TEST_F(Game, ALegalClickTurnsADiscAndChangesTheCounts) {
+    auto c = SquareCentres(0, 0);
+    const Image before = SettledScreenshot();
+    ClickAt(gWindow, c["f5"].x, c["f5"].y);
+    const Image after = SettledScreenshot();
+    EXPECT_TRUE(IsBlackDisc(PixelAt(after, c["f5"])));
+    EXPECT_FALSE(SameScene(before, after));
+    EXPECT_NE(StatusStrip(before).pixels, StatusStrip(after).pixels) << "the counts changed";
+}
+
+TEST_F(Game, AnIllegalClickChangesNothing) {
+    auto c = SquareCentres(0, 0);
+    const Image before = SettledScreenshot();
+    ClickAt(gWindow, c["a1"].x, c["a1"].y);
+    ClickAt(gWindow, c["h1"].x, c["h1"].y);
+    SleepSeconds(1.0);
+    const Image after = SettledScreenshot();
+    EXPECT_TRUE(SameScene(before, after));
+    EXPECT_EQ(StatusStrip(before).pixels, StatusStrip(after).pixels);
+}
+
+TEST_F(Game, ArrowKeysMoveTheCameraAndClicksStillLandOnTheirSquare) {
+    const Image before = SettledScreenshot();
+    Keys(gWindow, "Left Left Left Up Up");
+    const Image turned = SettledScreenshot();
+    EXPECT_FALSE(SameScene(before, turned));
+    auto c = SquareCentres(3, 2);
+    std::string target;
+    for (auto& [name, p] : c) {
+        if (IsMarker(PixelAt(turned, p))) target = name;
+    }
+    ASSERT_FALSE(target.empty()) << "no marker found at any square centre of the turned view";
+    ClickAt(gWindow, c[target].x, c[target].y);
+    const Image after = SettledScreenshot();
+    EXPECT_TRUE(IsBlackDisc(PixelAt(after, c[target]))) << target;
+    Keys(gWindow, "Right Right Right Down Down");
+}
+
+TEST_F(Game, SettingsDialogTogglesMarkersAndShading) {
+    const Image before = SettledScreenshot();
+    Keys(gWindow, "F10 Down Down Down Down Down Down Return");
+    std::string dialog;
+    ASSERT_TRUE(WaitForWindow("^設定$", 10, &dialog));
+    // Space toggles the focused control; Tab walks the controls in template order from OK.
+    Keys(dialog, "Tab Tab space Tab space Tab space Return");
+    ASSERT_TRUE(WaitForNoWindow("^設定$", 10));
+    const Image after = SettledScreenshot();
+    EXPECT_FALSE(SameScene(before, after));
+    int markers = 0;
+    for (auto& [name, p] : SquareCentres(0, 0))
+        markers += IsMarker(PixelAt(after, p));
+    EXPECT_EQ(markers, 0) << "markers are off";
+}
+
+TEST_F(Game, ComputersPlayToTheEndAndTheResultDialogOpens) {
+    // スタート: 先手, 後手, USER vs USER, COM vs COM.
+    Keys(gWindow, "F10 Down Down Down Down Return");
+    std::string dialog;
+    ASSERT_TRUE(WaitForWindow("^対局結果$", 180, &dialog)) << "the game never ended";
+    SleepSeconds(0.5);
+    const Image board = Screenshot(gWindow);
+    auto c = SquareCentres(0, 0);
+    int black = 0, white = 0;
+    for (auto& [name, p] : c) {
+        black += IsBlackDisc(PixelAt(board, p));
+        white += IsWhiteDisc(PixelAt(board, p));
+    }
+    std::printf("final board on screen: %d black, %d white\n", black, white);
+    EXPECT_GT(black + white, 4);
+    SavePng(Screenshot(dialog), ZANTOBEL_E2E_OUT "/result-dialog.png");
+    Keys(dialog, "Return");
+    ASSERT_TRUE(WaitForNoWindow("^対局結果$", 10));
+    // The next click starts a new game: the start position again.
+    ClickAt(gWindow, gScene.x + 5, gScene.y + 5);
+    SleepSeconds(0.3);
+    // Stop the computers before they move on: a two-player game waits for clicks.
+    Keys(gWindow, "F10 Down Down Down Return");
+    const Image fresh = SettledScreenshot();
+    EXPECT_TRUE(IsWhiteDisc(PixelAt(fresh, c["d4"])));
+    EXPECT_TRUE(IsBlackDisc(PixelAt(fresh, c["e4"])));
+    EXPECT_EQ(PixelAt(fresh, c["c3"]), kBackground);
+}
+
+TEST_F(Game, ASecondCopyEndsAtOnceWhileTheFirstRuns) {
+    Process second = Start(ZANTOBEL_PATH);
+    const std::optional<int> code = WaitForExit(second, 10);
+    ASSERT_TRUE(code) << "the second copy kept running";
+    EXPECT_EQ(*code, 0);
+    EXPECT_TRUE(FindWindowByTitle("^ZANTOBEL$"));
+    EXPECT_EQ(gProgram.pid > 0 ? WaitForExit(gProgram, 0) : std::optional<int>(-1), std::nullopt);
+}
+
+TEST_F(Game, ClosingTheWindowEndsWithCodeZeroAndNothingLeftAlive) {
+    Run("wmctrl -c ZANTOBEL");
+    const std::optional<int> code = WaitForExit(gProgram, 20);
+    ASSERT_TRUE(code) << "the program did not end";
+    EXPECT_EQ(*code, 0);
+    const std::string err = ReadFile(gProgram.errPath);
+    EXPECT_EQ(err.find("still alive"), std::string::npos) << err;
+}
