@@ -68,9 +68,14 @@ TEST(IconReader, ChoosesTheNearestSizeThenTheDeepestColoursTheDisplayShows) {
     const struct {
         int width, displayBits, expected;
     } cases[] = {
-        {32, 32, 1}, {32, 8, 1},  {32, 4, 0},  {16, 32, 2},
-        {16, 4, 2},  {20, 32, 2}, {24, 32, 1},  // as near to 16 as to 32: a larger image shrinks
-                                                // better than one grows
+        {32, 32, 1},
+        {32, 8, 1},
+        {32, 4, 0},
+        {16, 32, 2},
+        {16, 4, 2},
+        {20, 32, 2},
+        {24, 32, 1},  // as near to 16 as to 32: a larger image shrinks
+                      // better than one grows
         {48, 32, 1},
     };
     for (const auto& c : cases) {

@@ -10,6 +10,7 @@ int RunMove(Arguments& arguments);
 int RunSolve(Arguments& arguments);
 int RunBook(Arguments& arguments);
 int RunBench(Arguments& arguments);
+int RunRender(Arguments& arguments);
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
@@ -67,6 +68,18 @@ const std::vector<Command>& Commands() {
          "           self-play and prints how many finish within 3000 ms; the horizon is the\n"
          "           largest count at which at least 9 of 10 do\n",
          RunBench},
+        {"render",
+         "render --out FILE.png [--width W] [--height H] [--quality flat|gouraud|wireframe] "
+         "[--camera LEFT,UP] [POSITION]",
+         "draw the game's 3D board for a position into a PNG file",
+         "Builds the game's scene for POSITION (default: the start): the discs with their\n"
+         "shadows and the markers on the legal squares of the side to move, renders one frame\n"
+         "as the game's window shows it and writes it to FILE.png.\n"
+         "--width W, --height H  size of the picture, 1..8192 (default 640 x 480)\n"
+         "--quality              shading of the device (default flat)\n"
+         "--camera LEFT,UP       presses of the left and up arrow keys before the frame;\n"
+         "                       negative counts press right and down instead\n",
+         RunRender},
     };
     return commands;
 }

@@ -1,0 +1,66 @@
+// What the GTK backend's files share: the native side of each window, the pixbuf of an icon,
+// the guard against the backend's own widget updates echoing back as user input.
+#pragma once
+
+// Our headers first: GLib defines TRUE and FALSE as macros, which must not reach the
+// declarations of the same names in the interface.
+#include "platform/desktop/core/core.h"
+
+#include <gtk/gtk.h>
+
+#include <map>
+#include <vector>
+
+namespace desktop::gtk {
+
+class WindowPresentTarget;
+
+struct Native : core::NativeWindow {
+    ~Native() override;
+    GtkWidget* window = nullptr;     // the GtkWindow of a top-level window or dialog
+    GtkWidget* menuBar = nullptr;    // top-level windows with a menu
+    GtkWidget* overlay = nullptr;    // the client area: the drawing area plus child windows
+    GtkWidget* drawing = nullptr;    // where the client area is painted
+    GtkWidget* fixed = nullptr;      // a dialog's control layer
+    GtkWidget* widget = nullptr;     // a child window's or control's own widget
+    GtkWidget* radioNone = nullptr;  // a radio button's hidden partner (see gtk_dialogs.cpp)
+    cairo_t* paintCr = nullptr;      // during a draw of this window
+    std::vector<uint32_t> image;     // the last presented image (cairo RGB24)
+    int imageWidth = 0, imageHeight = 0;
+    WindowPresentTarget* target = nullptr;
+    std::map<UINT_PTR, guint> timerSources;
+    // Menu items by their menu and position, to show check marks.
+    std::vector<std::pair<GtkWidget*, std::pair<HMENU, size_t>>> menuItems;
+    bool sizePending = false;
+};
+
+Native* NativeOf(core::Window& w);
+Native* NativeOf(HWND hwnd);
+
+// True while the backend itself changes widgets, so their signals are not taken as input.
+extern int gUpdating;
+struct Updating {
+    Updating() { ++gUpdating; }
+    ~Updating() { --gUpdating; }
+};
+
+// GTK is started on the first call that needs it; false without a display.
+bool EnsureGtk();
+
+// A pixbuf of the icon at its loaded size, or null (the caller unrefs it).
+GdkPixbuf* PixbufOfIcon(HICON icon, int size);
+
+// Dialogs and message boxes (gtk_dialogs.cpp).
+void CreateDialogWidgets(core::Window& dialog);
+void SyncControl(core::Window& control);
+void DialogUnits(const core::DialogTemplate& dialog, int& baseX, int& baseY);
+int ShowMessageBox(const core::MessageBoxRequest& request);
+
+// The status bar widget (gtk_status_bar.cpp).
+GtkWidget* CreateStatusBarWidget(HWND statusBar);
+
+// Another program's window of the class on this display (gtk_single_instance.cpp).
+HWND FindOtherInstance(const char* className, const char* windowName);
+void MarkWindowClass(GtkWidget* toplevel, const std::string& className);
+
+}  // namespace desktop::gtk

@@ -1,0 +1,176 @@
+// The render command: builds the game's own 3D scene for a position (discs, shadows and the
+// legal-move markers of the side to move) through the view on the fake desktop, renders one
+// frame and writes it as a PNG file.
+#include <png.h>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "game/match_flow.h"
+#include "platform/desktop/desktop.h"
+#include "platform/desktop/fake/fake_desktop.h"
+#include "tools/cli/cli.h"
+#include "view/picking_camera.h"
+#include "view/renderer.h"
+#include "view/scene.h"
+
+namespace cli {
+namespace {
+
+constexpr int kMaxSide = 8192;
+constexpr int kMaxCameraSteps = 10000;
+
+desktop::LRESULT RenderWindowProc(desktop::HWND hwnd, desktop::UINT message, desktop::WPARAM wParam,
+                                  desktop::LPARAM lParam) {
+    return desktop::DefWindowProc(hwnd, message, wParam, lParam);
+}
+
+std::optional<retained::D3DRMRENDERQUALITY> ParseQuality(Arguments& arguments,
+                                                         const std::string& text) {
+    if (text == "flat") return retained::D3DRMRENDER_FLAT;
+    if (text == "gouraud") return retained::D3DRMRENDER_GOURAUD;
+    if (text == "wireframe") return retained::D3DRMRENDER_WIREFRAME;
+    arguments.Fail("--quality must be flat, gouraud or wireframe, not '" + text + "'");
+    return std::nullopt;
+}
+
+struct CameraSteps {
+    int left;
+    int up;
+};
+
+std::optional<CameraSteps> ParseCamera(Arguments& arguments, const std::string& text) {
+    const size_t comma = text.find(',');
+    if (comma == std::string::npos) {
+        arguments.Fail("--camera must be LEFT,UP (two integers), not '" + text + "'");
+        return std::nullopt;
+    }
+    const std::optional<int64_t> left = ParseInteger(
+        arguments, "--camera LEFT", text.substr(0, comma), -kMaxCameraSteps, kMaxCameraSteps);
+    if (!left) return std::nullopt;
+    const std::optional<int64_t> up = ParseInteger(arguments, "--camera UP", text.substr(comma + 1),
+                                                   -kMaxCameraSteps, kMaxCameraSteps);
+    if (!up) return std::nullopt;
+    return CameraSteps{static_cast<int>(*left), static_cast<int>(*up)};
+}
+
+// Rows of 0x00RRGGBB pixels as an 8-bit RGB PNG.
+bool WritePng(const std::string& path, const desktop::fake::PresentedImage& image,
+              std::string* problem) {
+    std::vector<png_byte> rgb(static_cast<size_t>(image.width) * image.height * 3);
+    for (size_t i = 0; i < image.pixels.size(); ++i) {
+        rgb[3 * i] = static_cast<png_byte>(image.pixels[i] >> 16);
+        rgb[3 * i + 1] = static_cast<png_byte>(image.pixels[i] >> 8);
+        rgb[3 * i + 2] = static_cast<png_byte>(image.pixels[i]);
+    }
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    png.width = static_cast<png_uint_32>(image.width);
+    png.height = static_cast<png_uint_32>(image.height);
+    png.format = PNG_FORMAT_RGB;
+    if (!png_image_write_to_file(&png, path.c_str(), 0, rgb.data(), 0, nullptr)) {
+        *problem = png.message;
+        png_image_free(&png);
+        return false;
+    }
+    return true;
+}
+
+// The view's start-up on a window whose scene area is width x height, then the position.
+// Returns an empty string, or what failed.
+std::string RenderScene(const notation::Position& position, int width, int height,
+                        retained::D3DRMRENDERQUALITY quality, CameraSteps camera,
+                        desktop::fake::PresentedImage* image) {
+    desktop::fake::Reset();
+    desktop::WNDCLASS windowClass{};
+    windowClass.lpfnWndProc = RenderWindowProc;
+    windowClass.lpszClassName = "ZantobelRender";
+    if (!desktop::RegisterClass(&windowClass)) return "cannot register the window class";
+    desktop::HWND window =
+        desktop::CreateWindowEx(0, "ZantobelRender", "render", desktop::WS_OVERLAPPEDWINDOW, 0, 0,
+                                width, height, nullptr, nullptr, nullptr, nullptr);
+    if (!window) return "cannot create the window";
+    // The window's client area holds the scene and, below it, the status bar's strip.
+    const int strip = desktop::GetSystemMetrics(desktop::SM_CYEDGE) + 20;
+    desktop::fake::SetClientSize(window, width, height + strip);
+
+    std::string problem;
+    if (!InitRenderer(window)) {
+        problem = "cannot create the 3D root";
+    } else {
+        gRenderSettings.quality = quality;
+        if (!CreateDevice(window)) {
+            problem = "cannot create the 3D device";
+        } else if (!BuildSceneMeshes()) {
+            problem = "cannot load the disc mesh";
+        }
+    }
+    if (problem.empty()) {
+        gMatch.board = position.board;
+        gMatch.sideToMove = position.sideToMove;
+        RebuildDiscs();
+        for (int y = 0; y < 8; ++y) {
+            for (int x = 0; x < 8; ++x) {
+                if (IsLegalMove(position.board, x, y, position.sideToMove)) AddMoveMarker(x, y);
+            }
+        }
+        for (int i = 0; i < (camera.left < 0 ? -camera.left : camera.left); ++i) {
+            OrbitCamera(camera.left > 0 ? -kOrbitStep : kOrbitStep);
+        }
+        for (int i = 0; i < (camera.up < 0 ? -camera.up : camera.up); ++i) {
+            ShiftCameraHeight(camera.up > 0 ? kHeightStep : -kHeightStep);
+        }
+        ::RenderScene();
+        *image = desktop::fake::LastPresented(window);
+        if (image->width != width || image->height != height) problem = "no image was presented";
+    }
+    ReleaseRenderer();
+    desktop::DestroyWindow(window);
+    desktop::fake::Reset();
+    return problem;
+}
+
+}  // namespace
+
+int RunRender(Arguments& arguments) {
+    const std::optional<std::string> out = arguments.TakeOption("--out");
+    const std::optional<int64_t> width = arguments.TakeIntegerOption("--width", 1, kMaxSide, 640);
+    const std::optional<int64_t> height = arguments.TakeIntegerOption("--height", 1, kMaxSide, 480);
+    const std::optional<std::string> qualityText = arguments.TakeOption("--quality");
+    const std::optional<std::string> cameraText = arguments.TakeOption("--camera");
+    if (arguments.failed() || !width || !height) return kExitBadInput;
+    if (!out || out->empty()) {
+        arguments.Fail("missing --out FILE.png");
+        return kExitBadInput;
+    }
+    std::optional<retained::D3DRMRENDERQUALITY> quality = retained::D3DRMRENDER_FLAT;
+    if (qualityText) quality = ParseQuality(arguments, *qualityText);
+    if (!quality) return kExitBadInput;
+    std::optional<CameraSteps> camera = CameraSteps{0, 0};
+    if (cameraText) camera = ParseCamera(arguments, *cameraText);
+    if (!camera) return kExitBadInput;
+    std::optional<notation::Position> position = notation::Position{InitialBoard(), kBlack};
+    if (std::optional<std::string> text = arguments.TakePositional()) {
+        position = ParsePositionArgument(arguments, *text);
+        if (!position) return kExitBadInput;
+    }
+    if (!arguments.CheckNothingLeft()) return kExitBadInput;
+
+    desktop::fake::PresentedImage image;
+    const std::string problem = RenderScene(*position, static_cast<int>(*width),
+                                            static_cast<int>(*height), *quality, *camera, &image);
+    if (!problem.empty()) {
+        arguments.Fail(problem);
+        return kExitBadInput;
+    }
+    std::string writeProblem;
+    if (!WritePng(*out, image, &writeProblem)) {
+        arguments.Fail("cannot write " + *out + ": " + writeProblem);
+        return kExitBadInput;
+    }
+    return kExitOk;
+}
+
+}  // namespace cli
