@@ -15,6 +15,10 @@ extern const SquarePos kDiagonalRuns[4][6];
 
 int32_t EvaluateLeaf(const SearchContext& context);
 
+// Folds the loaded edge table into the leaf's own table; LoadPatternTables calls it after
+// every successful load (the tables are read-only otherwise).
+void PrepareLeafTables();
+
 // Sum of the edge and diagonal table entries, negated when side is white.
 int32_t PatternScore(const Board& board, Side side);
 // (opponent's - own empty neighbours of the discs on b2..g7) / 4, truncated toward zero.

@@ -1,6 +1,7 @@
 // Loading the pattern tables from the embedded statistics block.
 #include "ai/pattern_tables.h"
 
+#include "ai/evaluation.h"
 #include "platform/resources/resource_table.h"
 
 PatternTables gPatternTables;
@@ -34,5 +35,6 @@ int LoadPatternTables() {
     for (int i = 0; i < kDiagonalPatterns; ++i) {
         gPatternTables.diagonal[i] = PatternEntry(ReadPatternRecord(block, 3, i));
     }
+    PrepareLeafTables();
     return 1;
 }

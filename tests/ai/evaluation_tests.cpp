@@ -140,4 +140,80 @@ TEST_F(Evaluation, LeafIsNoisePlusPathScorePlusTermsWithOneDrawFirst) {
     EXPECT_EQ(highest - lowest, 2);
 }
 
+// The three terms as the rules state them, square by square, to hold the fast forms to.
+int32_t ReferencePattern(const Board& board, Side side) {
+    int32_t sum = 0;
+    for (const auto& line : kEdgeLines) {
+        int32_t index = 0;
+        for (const SquarePos& s : line)
+            index = index * 3 + board[SquareIndex(s.x, s.y)];
+        sum += gPatternTables.edge[index];
+    }
+    for (const auto& run : kDiagonalRuns) {
+        int32_t index = 0;
+        for (const SquarePos& s : run)
+            index = index * 3 + board[SquareIndex(s.x, s.y)];
+        sum += gPatternTables.diagonal[index];
+    }
+    return side == kWhite ? -sum : sum;
+}
+
+int32_t ReferenceFrontier(const Board& board, Side side) {
+    int32_t own = 0, opponent = 0;
+    for (int y = 1; y <= 6; ++y) {
+        for (int x = 1; x <= 6; ++x) {
+            const uint8_t c = board[SquareIndex(x, y)];
+            if (c == kEmpty) continue;
+            int32_t k = 0;
+            for (const Direction& d : kDirections) {
+                if (OnBoard(x + d.dx, y + d.dy) && board[SquareIndex(x + d.dx, y + d.dy)] == 0) ++k;
+            }
+            (c == side ? own : opponent) += k;
+        }
+    }
+    return (opponent - own) / 4;
+}
+
+int32_t ReferenceEdgeRuns(const Board& board, Side side) {
+    int32_t sum = 0;
+    for (const auto& line : kEdgeLines) {
+        uint8_t v[8];
+        for (int i = 0; i < 8; ++i)
+            v[i] = board[SquareIndex(line[i].x, line[i].y)];
+        if (v[7] != 0) {
+            for (int i = 7; i >= 1 && v[i] == v[7]; --i)
+                sum += v[7] == side ? 1 : -1;
+        }
+        if (v[0] != 0) {
+            for (int i = 0; i <= 6 && v[i] == v[0]; ++i)
+                sum += v[0] == side ? 1 : -1;
+        }
+    }
+    return sum;
+}
+
+TEST_F(Evaluation, TermsAndLeafAgreeWithTheRulesOnPlayedPositions) {
+    int positions = 0;
+    for (uint32_t seed = 1; seed <= 80; ++seed) {
+        for (int moves = 0; moves <= 60; moves += 6) {
+            const notation::Position p = RandomPlayPosition(seed, moves);
+            for (const Side side : {kBlack, kWhite}) {
+                ASSERT_EQ(PatternScore(p.board, side), ReferencePattern(p.board, side));
+                ASSERT_EQ(FrontierScore(p.board, side), ReferenceFrontier(p.board, side));
+                ASSERT_EQ(EdgeRunScore(p.board, side), ReferenceEdgeRuns(p.board, side));
+                BeginSearch(p.board, 1, side, 0);
+                gSearch.pathScore = static_cast<int32_t>(seed) - 40;
+                SeedRandom(seed);
+                const int32_t noise = DrawRandom() % 3 - 1;
+                SeedRandom(seed);
+                ASSERT_EQ(EvaluateLeaf(gSearch),
+                          noise + gSearch.pathScore + ReferenceFrontier(p.board, side) +
+                              ReferencePattern(p.board, side) + ReferenceEdgeRuns(p.board, side));
+                ++positions;
+            }
+        }
+    }
+    EXPECT_GT(positions, 1500);
+}
+
 }  // namespace
