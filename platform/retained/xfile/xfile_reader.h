@@ -31,7 +31,9 @@ struct Mesh {
 };
 
 // Parses the first Mesh of a text .x file (at any depth, for example inside a Frame). false
-// with a message on any malformed input; `mesh` is then unspecified.
+// with a message on any malformed input; `mesh` is then empty. The whole file must be well
+// formed, also past the Mesh. Data object types (Mesh, Material, ...) are matched as the
+// format spells them; the template keywords are matched without regard to case.
 //
 // A MeshMaterialList may list fewer face indexes than the mesh has faces: the last index
 // then stands for every remaining face, as the platform's loader does, and faceMaterials is
