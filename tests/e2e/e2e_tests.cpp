@@ -35,7 +35,7 @@ std::map<std::string, Point> SquareCentres(int left, int up) {
                                 std::to_string(gScene.width) + " --height " +
                                 std::to_string(gScene.height) + " --camera " +
                                 std::to_string(left) + "," + std::to_string(up);
-    EXPECT_EQ(Run(command, &out), 0) << command;
+    EXPECT_EQ(e2e::Run(command, &out), 0) << command;
     std::map<std::string, Point> centres;
     std::istringstream lines(out);
     std::string name;
@@ -247,7 +247,7 @@ TEST_F(Game, ASecondCopyEndsAtOnceWhileTheFirstRuns) {
 }
 
 TEST_F(Game, ClosingTheWindowEndsWithCodeZeroAndNothingLeftAlive) {
-    Run("wmctrl -c ZANTOBEL");
+    e2e::Run("wmctrl -c ZANTOBEL");
     const std::optional<int> code = WaitForExit(gProgram, 20);
     ASSERT_TRUE(code) << "the program did not end";
     EXPECT_EQ(*code, 0);
