@@ -366,6 +366,8 @@ void InstallStyles() {
 
 gboolean OnTimer(gpointer data);
 
+constexpr int kTimerPriority = G_PRIORITY_HIGH_IDLE + 30;
+
 struct TimerRef {
     HWND hwnd;
     UINT_PTR id;
@@ -567,8 +569,10 @@ class GtkBackend : public core::Backend {
         }
         if (!timer) return;
         auto* ref = new TimerRef{w.handle, id, timer->serial};
+        // Below GTK's redraw, as the platform delivers WM_TIMER only when no paint is due: a
+        // long tick handler must not starve the picture.
         n->timerSources[id] =
-            g_timeout_add_full(G_PRIORITY_DEFAULT, timer->elapse, OnTimer, ref,
+            g_timeout_add_full(kTimerPriority, timer->elapse, OnTimer, ref,
                                [](gpointer data) { delete static_cast<TimerRef*>(data); });
     }
 
