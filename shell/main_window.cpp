@@ -28,10 +28,6 @@ constexpr int kStatusBarId = 100;
 constexpr DWORD kStatusBarStyle = WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP | CCS_BOTTOM;
 const int kStatusBarPartEdges[3] = {144, 288, -1};
 
-// The camera steps, held as single-precision values: pi/32 radians and 3.1 units.
-constexpr float kOrbitStep = 0.0981747731f;
-constexpr float kHeightStep = 3.1f;
-
 int PickAtLastCursor(SquarePos* square) {
     return PickSquare(gShell.cursorPos, square);
 }

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <sstream>
 
@@ -55,11 +56,16 @@ uint32_t PixelAt(const Image& image, Point p) {
 bool IsMarker(uint32_t c) {
     return Red(c) > 140 && Red(c) > Green(c) + 30 && Blue(c) < 90;
 }
+// The discs are grey-scale; the black half's face toward the camera carries the light's
+// highlight, so it shows as a mid grey beside the white one.
+bool IsNeutral(uint32_t c) {
+    return std::abs(Red(c) - Green(c)) < 16 && std::abs(Green(c) - Blue(c)) < 16;
+}
 bool IsBlackDisc(uint32_t c) {
-    return Luminance(c) < 100 && !Near(c, kBackground, 12);
+    return IsNeutral(c) && Luminance(c) >= 30 && Luminance(c) < 215;
 }
 bool IsWhiteDisc(uint32_t c) {
-    return Luminance(c) > 140;
+    return IsNeutral(c) && Luminance(c) >= 232;
 }
 
 // The status bar strip below the scene area.
@@ -192,20 +198,19 @@ TEST_F(Game, ArrowKeysMoveTheCameraAndClicksStillLandOnTheirSquare) {
     Keys(gWindow, "Right Right Right Down Down");
 }
 
-TEST_F(Game, SettingsDialogTogglesMarkersAndShading) {
+TEST_F(Game, SettingsDialogSwitchesToGouraudShadingAtOnce) {
     const Image before = SettledScreenshot();
+    // スタート: 先手, 後手, USER vs USER, COM vs COM, 難易度, 設定.
     Keys(gWindow, "F10 Down Down Down Down Down Down Return");
     std::string dialog;
     ASSERT_TRUE(WaitForWindow("^設定$", 10, &dialog));
-    // Space toggles the focused control; Tab walks the controls in template order from OK.
-    Keys(dialog, "Tab Tab space Tab space Tab space Return");
+    // From OK the focus walks the markers box, the animation box and the shading radios;
+    // both boxes are unticked, Gouraud is chosen, then OK.
+    Keys(dialog, "Tab space Tab space Tab Up Tab Tab space");
     ASSERT_TRUE(WaitForNoWindow("^設定$", 10));
     const Image after = SettledScreenshot();
-    EXPECT_FALSE(SameScene(before, after));
-    int markers = 0;
-    for (auto& [name, p] : SquareCentres(0, 0))
-        markers += IsMarker(PixelAt(after, p));
-    EXPECT_EQ(markers, 0) << "markers are off";
+    EXPECT_FALSE(SameScene(before, after)) << "the shading change shows at once";
+    SavePng(after, ZANTOBEL_E2E_OUT "/gouraud.png");
 }
 
 TEST_F(Game, ComputersPlayToTheEndAndTheResultDialogOpens) {
@@ -214,7 +219,12 @@ TEST_F(Game, ComputersPlayToTheEndAndTheResultDialogOpens) {
     std::string dialog;
     ASSERT_TRUE(WaitForWindow("^対局結果$", 180, &dialog)) << "the game never ended";
     SleepSeconds(0.5);
-    const Image board = Screenshot(gWindow);
+    SavePng(Screenshot(dialog), ZANTOBEL_E2E_OUT "/result-dialog.png");
+    Keys(dialog, "Return");
+    ASSERT_TRUE(WaitForNoWindow("^対局結果$", 10));
+    // The board stays as it ended (the dialog no longer hides part of it) until the next
+    // click, which starts a new game.
+    const Image board = SettledScreenshot();
     auto c = SquareCentres(0, 0);
     int black = 0, white = 0;
     for (auto& [name, p] : c) {
@@ -223,18 +233,18 @@ TEST_F(Game, ComputersPlayToTheEndAndTheResultDialogOpens) {
     }
     std::printf("final board on screen: %d black, %d white\n", black, white);
     EXPECT_GT(black + white, 4);
-    SavePng(Screenshot(dialog), ZANTOBEL_E2E_OUT "/result-dialog.png");
-    Keys(dialog, "Return");
-    ASSERT_TRUE(WaitForNoWindow("^対局結果$", 10));
-    // The next click starts a new game: the start position again.
+    EXPECT_GT(black + white, 40) << "a game between computers fills most of the board";
     ClickAt(gWindow, gScene.x + 5, gScene.y + 5);
-    SleepSeconds(0.3);
-    // Stop the computers before they move on: a two-player game waits for clicks.
+    // A two-player game then waits for clicks; the markers are off since the settings.
     Keys(gWindow, "F10 Down Down Down Return");
     const Image fresh = SettledScreenshot();
     EXPECT_TRUE(IsWhiteDisc(PixelAt(fresh, c["d4"])));
     EXPECT_TRUE(IsBlackDisc(PixelAt(fresh, c["e4"])));
     EXPECT_EQ(PixelAt(fresh, c["c3"]), kBackground);
+    int markers = 0;
+    for (auto& [name, p] : c)
+        markers += IsMarker(PixelAt(fresh, p));
+    EXPECT_EQ(markers, 0) << "markers were switched off in the settings";
 }
 
 TEST_F(Game, ASecondCopyEndsAtOnceWhileTheFirstRuns) {

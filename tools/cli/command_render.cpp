@@ -78,11 +78,12 @@ bool WritePng(const std::string& path, const desktop::fake::PresentedImage& imag
     return true;
 }
 
-// The view's start-up on a window whose scene area is width x height, then the position.
-// Returns an empty string, or what failed.
-std::string RenderScene(const notation::Position& position, int width, int height,
-                        retained::D3DRMRENDERQUALITY quality, CameraSteps camera,
-                        desktop::fake::PresentedImage* image) {
+// The view's start-up on a window whose scene area is width x height, then the position
+// and the camera steps; use(window) runs on the finished scene. Returns an empty string, or
+// what failed.
+template <typename Use>
+std::string WithScene(const notation::Position& position, int width, int height,
+                      retained::D3DRMRENDERQUALITY quality, CameraSteps camera, Use use) {
     desktop::fake::Reset();
     desktop::WNDCLASS windowClass{};
     windowClass.lpfnWndProc = RenderWindowProc;
@@ -122,9 +123,7 @@ std::string RenderScene(const notation::Position& position, int width, int heigh
         for (int i = 0; i < (camera.up < 0 ? -camera.up : camera.up); ++i) {
             ShiftCameraHeight(camera.up > 0 ? kHeightStep : -kHeightStep);
         }
-        ::RenderScene();
-        *image = desktop::fake::LastPresented(window);
-        if (image->width != width || image->height != height) problem = "no image was presented";
+        problem = use(window);
     }
     ReleaseRenderer();
     desktop::DestroyWindow(window);
@@ -159,8 +158,16 @@ int RunRender(Arguments& arguments) {
     if (!arguments.CheckNothingLeft()) return kExitBadInput;
 
     desktop::fake::PresentedImage image;
-    const std::string problem = RenderScene(*position, static_cast<int>(*width),
-                                            static_cast<int>(*height), *quality, *camera, &image);
+    const std::string problem =
+        WithScene(*position, static_cast<int>(*width), static_cast<int>(*height), *quality, *camera,
+                  [&](desktop::HWND window) -> std::string {
+                      ::RenderScene();
+                      image = desktop::fake::LastPresented(window);
+                      if (image.width != *width || image.height != *height) {
+                          return "no image was presented";
+                      }
+                      return "";
+                  });
     if (!problem.empty()) {
         arguments.Fail(problem);
         return kExitBadInput;
@@ -170,6 +177,49 @@ int RunRender(Arguments& arguments) {
         arguments.Fail("cannot write " + *out + ": " + writeProblem);
         return kExitBadInput;
     }
+    return kExitOk;
+}
+
+}  // namespace cli
+
+namespace cli {
+
+// Where each square's centre lands on the screen for a scene area of that size and camera:
+// the end-to-end tests click there and read the pixels there.
+int RunSquares(Arguments& arguments) {
+    const std::optional<int64_t> width = arguments.TakeIntegerOption("--width", 1, kMaxSide, 640);
+    const std::optional<int64_t> height = arguments.TakeIntegerOption("--height", 1, kMaxSide, 480);
+    const std::optional<std::string> cameraText = arguments.TakeOption("--camera");
+    if (arguments.failed() || !width || !height) return kExitBadInput;
+    std::optional<CameraSteps> camera = CameraSteps{0, 0};
+    if (cameraText) camera = ParseCamera(arguments, *cameraText);
+    if (!camera || !arguments.CheckNothingLeft()) return kExitBadInput;
+
+    std::string lines;
+    const std::string problem = WithScene(
+        notation::Position{InitialBoard(), kBlack}, static_cast<int>(*width),
+        static_cast<int>(*height), retained::D3DRMRENDER_FLAT, *camera,
+        [&](desktop::HWND) -> std::string {
+            for (int y = 0; y < 8; ++y) {
+                for (int x = 0; x < 8; ++x) {
+                    const retained::D3DVECTOR centre{2.0f * x - 7, 2.0f * y - 7, 0};
+                    retained::D3DVECTOR screen{};
+                    if (gScene.viewport->Transform(&screen, &centre) < 0) {
+                        return "cannot project the square " + notation::SquareName({x, y});
+                    }
+                    char line[64];
+                    std::snprintf(line, sizeof line, "%s %.2f %.2f\n",
+                                  notation::SquareName({x, y}).c_str(), screen.x, screen.y);
+                    lines += line;
+                }
+            }
+            return "";
+        });
+    if (!problem.empty()) {
+        arguments.Fail(problem);
+        return kExitBadInput;
+    }
+    std::cout << lines;
     return kExitOk;
 }
 

@@ -11,6 +11,7 @@ int RunSolve(Arguments& arguments);
 int RunBook(Arguments& arguments);
 int RunBench(Arguments& arguments);
 int RunRender(Arguments& arguments);
+int RunSquares(Arguments& arguments);
 
 const std::vector<Command>& Commands() {
     static const std::vector<Command> commands = {
@@ -80,6 +81,13 @@ const std::vector<Command>& Commands() {
          "--camera LEFT,UP       presses of the left and up arrow keys before the frame;\n"
          "                       negative counts press right and down instead\n",
          RunRender},
+        {"squares", "squares [--width W] [--height H] [--camera LEFT,UP]",
+         "print where each square's centre lands on the screen",
+         "Builds the scene as the game does for a scene area of W x H pixels (default\n"
+         "640 x 480), applies LEFT left-arrow and UP up-arrow camera steps (negative for right\n"
+         "and down), and prints one line per square: its name and the pixel (x, y) of its\n"
+         "centre, measured from the scene area's top-left corner.\n",
+         RunSquares},
     };
     return commands;
 }
