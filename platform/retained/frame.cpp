@@ -63,6 +63,20 @@ FrameImpl* FrameImpl::Root() {
     return root;
 }
 
+int FrameImpl::Depth() const {
+    int depth = 1;
+    for (const FrameImpl* up = parent_; up; up = up->parent_)
+        ++depth;
+    return depth;
+}
+
+int FrameImpl::Height() const {
+    int height = 0;
+    for (const FrameImpl* child : children_)
+        height = std::max(height, child->Height());
+    return height + 1;
+}
+
 bool FrameImpl::IsAncestorOf(const FrameImpl* frame) const {
     for (const FrameImpl* up = frame; up; up = up->parent_) {
         if (up == this) return true;
@@ -89,6 +103,8 @@ HRESULT FrameImpl::AddChild(IDirect3DRMFrame* child) {
     // A frame cannot hold itself or one of its ancestors: the tree would become a cycle.
     if (frame->IsAncestorOf(this)) return D3DRMERR_BADVALUE;
     if (frame->parent_ == this) return D3DRM_OK;
+    // Drawing, picking and releasing walk the tree recursively: keep it shallow enough.
+    if (Depth() + frame->Height() > kMaxTreeDepth) return D3DRMERR_BADVALUE;
     frame->AddRef();
     if (FrameImpl* old = frame->parent_) {
         auto& siblings = old->children_;

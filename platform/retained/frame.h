@@ -19,6 +19,10 @@ struct VisualEntry {
     ShadowImpl* shadow;
 };
 
+// How many frames deep a tree may grow; far beyond any scene, and it bounds the recursion
+// of drawing, picking and releasing.
+constexpr int kMaxTreeDepth = 1000;
+
 class FrameImpl final : public RmObject<IDirect3DRMFrame2> {
   public:
     FrameImpl() = default;
@@ -70,6 +74,8 @@ class FrameImpl final : public RmObject<IDirect3DRMFrame2> {
     ~FrameImpl() override;
 
     bool IsAncestorOf(const FrameImpl* frame) const;
+    int Depth() const;   // frames from the root down to this one, both included
+    int Height() const;  // frames on the longest path down from this one, itself included
     // World transform of a reference frame; null means the scene.
     static Matrix4 ReferenceWorld(IDirect3DRMFrame* reference, bool* valid);
     Matrix4 ParentWorld() const { return parent_ ? parent_->World() : Matrix4::Identity(); }

@@ -57,7 +57,13 @@ class RootImpl final : public IDirect3DRM, public IDirect3DRM2 {
         FrameImpl* parentFrame = nullptr;
         if (parent && !(parentFrame = FrameImpl::From(parent))) return D3DRMERR_BADOBJECT;
         auto* created = new FrameImpl();
-        if (parentFrame) parentFrame->AddChild(created);
+        if (parentFrame) {
+            HRESULT added = parentFrame->AddChild(created);
+            if (added < 0) {
+                created->Release();
+                return added;
+            }
+        }
         *frame = created;
         return D3DRM_OK;
     }

@@ -74,6 +74,32 @@ TEST_F(Lifetime, AddChildReparentsKeepingTheLocalTransformAndRefusesCycles) {
     b->Release();
 }
 
+TEST_F(Lifetime, TreesStopGrowingAtAThousandLevels) {
+    IDirect3DRMFrame2* top = NewFrame();
+    IDirect3DRMFrame2* bottom = top;
+    bottom->AddRef();
+    for (int level = 2; level <= 1000; ++level) {
+        IDirect3DRMFrame2* next = NewFrame(bottom);
+        ASSERT_NE(next, nullptr) << level;
+        bottom->Release();
+        bottom = next;
+    }
+    IDirect3DRMFrame2* tooDeep = reinterpret_cast<IDirect3DRMFrame2*>(1);
+    EXPECT_EQ(root->CreateFrame(bottom, &tooDeep), D3DRMERR_BADVALUE);
+    EXPECT_EQ(tooDeep, nullptr);
+    // Hanging a two-level tree under the 999th level is refused as well.
+    IDirect3DRMFrame2* pair = NewFrame();
+    IDirect3DRMFrame2* leaf = NewFrame(pair);
+    IDirect3DRMFrame* parent = nullptr;
+    bottom->GetParent(&parent);
+    EXPECT_EQ(parent->AddChild(pair), D3DRMERR_BADVALUE);
+    parent->Release();
+    leaf->Release();
+    pair->Release();
+    bottom->Release();
+    top->Release();  // releases the whole chain
+}
+
 TEST_F(Lifetime, VisualListRulesAndSnapshots) {
     IDirect3DRMFrame2* frame = NewFrame();
     IDirect3DRMMeshBuilder2* first = NewBuilder(root);

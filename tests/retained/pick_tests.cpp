@@ -106,6 +106,10 @@ TEST_F(Pick, BackFacesAndShadowsAreNeverPicked) {
     IDirect3DRMVisual* shadow = nullptr;
     root->CreateShadow(caster, sun, 0, 0, 0, 0, 0, 1, &shadow);
     casterFrame->AddVisual(shadow);
+    // A wireframe board in the shadow's plane, as in the game.
+    IDirect3DRMMeshBuilder2* board = nullptr;
+    IDirect3DRMFrame2* boardFrame = AddQuad(scene, 0, 0, 0, 4, &board);
+    board->SetQuality(D3DRMRENDER_WIREFRAME);
     RenderAndPresent();
 
     D3DVECTOR onShadow{}, onCaster{};
@@ -113,19 +117,24 @@ TEST_F(Pick, BackFacesAndShadowsAreNeverPicked) {
     viewport->Transform(&onShadow, &shadowWorld);
     viewport->Transform(&onCaster, &casterWorld);
     ASSERT_EQ(target.At(static_cast<int>(onShadow.x), static_cast<int>(onShadow.y)), 0u);
-    EXPECT_EQ(PickAt(viewport, static_cast<LONG>(onShadow.x), static_cast<LONG>(onShadow.y)).size(),
-              0u);
+    // A click on the shadow finds the board under it, not the caster that owns the shadow.
     std::vector<PickResult> hits =
-        PickAt(viewport, static_cast<LONG>(onCaster.x), static_cast<LONG>(onCaster.y));
+        PickAt(viewport, static_cast<LONG>(onShadow.x), static_cast<LONG>(onShadow.y));
     ASSERT_EQ(hits.size(), 1u);
+    EXPECT_EQ(hits[0].visual, static_cast<IDirect3DRMVisual*>(board));
+    hits = PickAt(viewport, static_cast<LONG>(onCaster.x), static_cast<LONG>(onCaster.y));
+    ASSERT_EQ(hits.size(), 2u);
     EXPECT_EQ(hits[0].visual, static_cast<IDirect3DRMVisual*>(caster));
+    EXPECT_EQ(hits[1].visual, static_cast<IDirect3DRMVisual*>(board));
 
     // Turned around, the caster shows its back to the camera and is not picked either.
     casterFrame->SetOrientation(scene, 0, 0, -1, 0, 1, 0);
-    EXPECT_EQ(PickAt(viewport, static_cast<LONG>(onCaster.x), static_cast<LONG>(onCaster.y)).size(),
-              0u);
+    hits = PickAt(viewport, static_cast<LONG>(onCaster.x), static_cast<LONG>(onCaster.y));
+    ASSERT_EQ(hits.size(), 1u);
+    EXPECT_EQ(hits[0].visual, static_cast<IDirect3DRMVisual*>(board));
 
-    for (auto* o : std::initializer_list<IUnknown*>{shadow, casterFrame, caster, lightFrame, sun}) {
+    for (auto* o : std::initializer_list<IUnknown*>{shadow, casterFrame, caster, lightFrame, sun,
+                                                    boardFrame, board}) {
         o->Release();
     }
 }
