@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -205,6 +206,38 @@ TEST(ResourceCompiler, MalformedScriptsAreRefusedWithTheLine) {
         std::string error = CompileError(c.script);
         EXPECT_NE(error.find(c.message), std::string::npos) << "got: " << error;
     }
+}
+
+// The program's own script, damaged at random: the compiler accepts or refuses with a line
+// number, and never crashes or reads past the text.
+TEST(ResourceCompiler, RandomlyDamagedScriptsAreHandled) {
+    std::ifstream in(std::string(ZANTOBEL_RESOURCES_DIR) + "/zantobel.rc", std::ios::binary);
+    std::string original((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(original.empty());
+    const char kPieces[] = "\",{}|()-+/*\\\n\xE3\x81 0x7FFFFFFF 99999 BEGIN END NOT POPUP";
+    uint32_t state = 77;
+    auto next = [&] {
+        state = state * 1103515245u + 12345u;
+        return state >> 8;
+    };
+    int refused = 0;
+    for (int round = 0; round < 400; ++round) {
+        std::string script = original;
+        for (int e = 0; e < 3; ++e) {
+            size_t at = next() % script.size();
+            if (next() % 2)
+                script[at] = kPieces[next() % (sizeof kPieces - 1)];
+            else
+                script.erase(at, next() % 8);
+        }
+        std::vector<rc::CompiledResource> out;
+        std::string error;
+        if (!rc::CompileScript(script, ZANTOBEL_RESOURCES_DIR, out, error)) {
+            ++refused;
+            EXPECT_EQ(error.rfind("line ", 0), 0u) << error;
+        }
+    }
+    EXPECT_GT(refused, 100);
 }
 
 TEST(ResourceCompiler, MalformedIconFilesAreRefused) {

@@ -42,6 +42,64 @@ TEST(TemplateReader, EveryTruncationOfTheRealTemplatesIsRefused) {
         EXPECT_FALSE(ReadMenuTemplate(std::span(menu.data(), length), items, error)) << length;
 }
 
+// Thousands of randomly damaged copies of every template, group and image: each reader either
+// accepts or refuses, and never reads outside the bytes (the sanitizer run checks that).
+TEST(TemplateReader, RandomDamageIsReadSafely) {
+    std::vector<std::pair<std::vector<uint8_t>, int>> originals = {
+        {Resource("dlg_config", resources::RT_DIALOG), 0},
+        {Resource("dlg_result", resources::RT_DIALOG), 0},
+        {Resource("menu", resources::RT_MENU), 1},
+        {Resource("ico", resources::RT_GROUP_ICON), 2},
+    };
+    auto image =
+        resources::LoadResourceBytes(ResourceKey::Id(1), ResourceKey::Id(resources::RT_ICON));
+    originals.push_back({{image.begin(), image.end()}, 3});
+    uint32_t state = 2024;
+    auto next = [&] {
+        state = state * 1103515245u + 12345u;
+        return state >> 8;
+    };
+    int accepted = 0;
+    for (const auto& [original, kind] : originals) {
+        ASSERT_FALSE(original.empty());
+        for (int round = 0; round < 3000; ++round) {
+            std::vector<uint8_t> bytes = original;
+            int edits = 1 + static_cast<int>(next() % 4);
+            for (int e = 0; e < edits; ++e) {
+                size_t at = next() % bytes.size();
+                bytes[at] = (next() % 3 == 0) ? 0xFF : static_cast<uint8_t>(next());
+            }
+            if (next() % 4 == 0) bytes.resize(next() % (bytes.size() + 1));
+            std::string error;
+            bool ok = false;
+            if (kind == 0) {
+                DialogTemplate d;
+                ok = ReadDialogTemplate(bytes, d, error);
+            } else if (kind == 1) {
+                std::vector<MenuTemplateItem> items;
+                ok = ReadMenuTemplate(bytes, items, error);
+            } else if (kind == 2) {
+                std::vector<IconGroupEntry> entries;
+                ok = ReadIconGroup(bytes, entries, error);
+                if (ok) ChooseIconEntry(entries, 32, 32, 8);
+            } else {
+                IconPixels pixels;
+                ok = DecodeIconImage(bytes, pixels, error);
+                if (ok) {
+                    EXPECT_EQ(pixels.argb.size(),
+                              static_cast<size_t>(pixels.width) * pixels.height);
+                    ScaleIcon(pixels, 16, 16);
+                }
+            }
+            accepted += ok;
+            if (!ok) {
+                EXPECT_FALSE(error.empty()) << "a refusal says why";
+            }
+        }
+    }
+    EXPECT_GT(accepted, 0) << "damage to text bytes leaves readable templates";
+}
+
 TEST(TemplateReader, UnterminatedOrWrongVersionMenusAreRefused) {
     std::string error;
     std::vector<MenuTemplateItem> items;
