@@ -49,6 +49,9 @@ INT_PTR ConfigProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
         CheckDlgButton(dialog, 1003, gMarkers ? BST_CHECKED : BST_UNCHECKED);
         CheckDlgButton(dialog, 1004, BST_CHECKED);
         CheckRadioButton(dialog, 1005, 1006, gFlat ? 1006 : 1005);
+        RECT client;
+        GetClientRect(dialog, &client);
+        Log("CONFIG SIZE %dx%d", client.right, client.bottom);
         return 0;
     }
     if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {

@@ -73,6 +73,8 @@ xdotool key Down Down Down Down Down Down Return
 check "the menu sends the settings command with a zero high word" wait_for '^COMMAND 40011 high=0$'
 dialog=$(xdotool search --sync --name '^設定$' | head -1)
 check "the settings dialog opens" test -n "$dialog"
+# 138 x 123 dialog units in IPAPGothic 9 (the alias of the template's font): base units 7 x 13.
+check "dialog units come from the dialog's font" logged '^CONFIG SIZE 242x200$'
 before=$(count '^TICK ')
 sleep 1.5
 after=$(count '^TICK ')
