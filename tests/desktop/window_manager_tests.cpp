@@ -153,6 +153,27 @@ TEST_F(WindowManager, CloseThroughDefaultHandlingDestroysAndEndsTheLoop) {
     EXPECT_FALSE(fake::FireTimer(hwnd, 1)) << "the timer ends with its window";
 }
 
+TEST_F(WindowManager, NothingReachesAWindowAfterItsDestroyMessage) {
+    HWND hwnd = MakeWindow();
+    ShowWindow(hwnd, SW_SHOW);
+    SetTimer(hwnd, 1, 50, nullptr);
+    PostMessage(hwnd, WM_USER, 0, 0);
+    fake::FireTimer(hwnd, 1);  // a tick already dispatched...
+    fake::SetCursorScreenPos({50, 80});
+    PostMessage(hwnd, WM_TIMER, 1, 0);  // ...and one still queued with the input
+    DestroyWindow(hwnd);
+    ASSERT_EQ(gReceived.back().message, WM_DESTROY);
+    size_t count = gReceived.size();
+    fake::PumpMessages();
+    EXPECT_FALSE(fake::FireTimer(hwnd, 1));
+    EXPECT_FALSE(fake::Click(hwnd));
+    EXPECT_EQ(gReceived.size(), count) << "no message after WM_DESTROY";
+    // The quit the procedure posted on WM_DESTROY is all that is left.
+    MSG msg;
+    EXPECT_FALSE(GetMessage(&msg, nullptr, 0, 0));
+    EXPECT_EQ(msg.wParam, 7u);
+}
+
 TEST_F(WindowManager, TimerTicksDoNotPileUpAndStopWhenKilled) {
     HWND hwnd = MakeWindow();
     ASSERT_EQ(SetTimer(hwnd, 1, 50, nullptr), 1u);

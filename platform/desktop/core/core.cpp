@@ -392,7 +392,7 @@ void TimerElapsed(HWND hwnd, UINT_PTR id, uint64_t serial) {
 
 void PaintNow(HWND hwnd) {
     Window* w = FindWindowRecord(hwnd);
-    if (!w) return;
+    if (!w || w->destroying) return;
     w->hasUpdate = true;
     w->update = {0, 0, w->clientWidth, w->clientHeight};
     SendPaint(*w);

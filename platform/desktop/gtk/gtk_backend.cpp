@@ -199,7 +199,9 @@ gboolean OnKeyPress(GtkWidget*, GdkEventKey* e, gpointer data) {
 
 gboolean OnFocus(GtkWidget*, GdkEventFocus* e, gpointer data) {
     HWND hwnd = HandleOf(data);
-    if (IsWindow(hwnd))
+    // GTK reports focus changes while it tears a window down; the procedure is done by then.
+    core::Window* w = core::FindWindowRecord(hwnd);
+    if (w && !w->destroying)
         SendMessage(hwnd, WM_ACTIVATE, MAKEWPARAM(e->in ? WA_ACTIVE : WA_INACTIVE, IsIconic(hwnd)),
                     0);
     return FALSE;
