@@ -43,7 +43,7 @@ fuzz: deps
 	cmake -S . -B $(FUZZ) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 	    -DZANTOBEL_FUZZ=ON -DZANTOBEL_UNIT_TESTS_ONLY=ON
-	cmake --build $(FUZZ) -j $(JOBS)
+	cmake --build $(FUZZ) -j $(JOBS) --target fuzzers
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

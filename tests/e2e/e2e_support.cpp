@@ -104,6 +104,13 @@ void Keys(const std::string& windowId, const std::string& keys) {
     Run("xdotool windowfocus --sync " + windowId + " key --delay 60 " + keys);
 }
 
+void MenuKeys(const std::string& windowId, const std::string& keys) {
+    Keys(windowId, "F10");
+    // Keys typed before the drop-down is mapped are lost on a busy machine.
+    SleepSeconds(0.8);
+    Run("xdotool key --delay 120 " + keys);
+}
+
 std::optional<Rect> BoundsOfColour(const Image& image, uint32_t colour) {
     int left = image.width, top = image.height, right = -1, bottom = -1;
     for (int y = 0; y < image.height; ++y) {

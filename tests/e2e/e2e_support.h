@@ -39,6 +39,8 @@ bool LoadPng(const std::string& path, Image& image);
 // Moves the pointer to (x, y) of the window and clicks the left button once.
 void ClickAt(const std::string& windowId, int x, int y);
 void Keys(const std::string& windowId, const std::string& keys);
+// Opens the window's menu bar with F10 and, once the drop-down is up, types the keys.
+void MenuKeys(const std::string& windowId, const std::string& keys);
 
 // The bounding box of the pixels of exactly this colour.
 std::optional<Rect> BoundsOfColour(const Image& image, uint32_t colour);

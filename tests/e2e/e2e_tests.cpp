@@ -201,7 +201,7 @@ TEST_F(Game, ArrowKeysMoveTheCameraAndClicksStillLandOnTheirSquare) {
 TEST_F(Game, SettingsDialogSwitchesToGouraudShadingAtOnce) {
     const Image before = SettledScreenshot();
     // スタート: 先手, 後手, USER vs USER, COM vs COM, 難易度, 設定.
-    Keys(gWindow, "F10 Down Down Down Down Down Down Return");
+    MenuKeys(gWindow, "Down Down Down Down Down Down Return");
     std::string dialog;
     ASSERT_TRUE(WaitForWindow("^設定$", 10, &dialog));
     // From OK the focus walks the markers box, the animation box and the shading radios;
@@ -215,7 +215,7 @@ TEST_F(Game, SettingsDialogSwitchesToGouraudShadingAtOnce) {
 
 TEST_F(Game, ComputersPlayToTheEndAndTheResultDialogOpens) {
     // スタート: 先手, 後手, USER vs USER, COM vs COM.
-    Keys(gWindow, "F10 Down Down Down Down Return");
+    MenuKeys(gWindow, "Down Down Down Down Return");
     std::string dialog;
     ASSERT_TRUE(WaitForWindow("^対局結果$", 180, &dialog)) << "the game never ended";
     SleepSeconds(0.5);
@@ -236,7 +236,7 @@ TEST_F(Game, ComputersPlayToTheEndAndTheResultDialogOpens) {
     EXPECT_GT(black + white, 40) << "a game between computers fills most of the board";
     ClickAt(gWindow, gScene.x + 5, gScene.y + 5);
     // A two-player game then waits for clicks; the markers are off since the settings.
-    Keys(gWindow, "F10 Down Down Down Return");
+    MenuKeys(gWindow, "Down Down Down Return");
     const Image fresh = SettledScreenshot();
     EXPECT_TRUE(IsWhiteDisc(PixelAt(fresh, c["d4"])));
     EXPECT_TRUE(IsBlackDisc(PixelAt(fresh, c["e4"])));
