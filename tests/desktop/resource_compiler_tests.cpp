@@ -64,6 +64,19 @@ TEST(ResourceCompiler, MenuCompilesToATemplateTheReaderGivesBack) {
     EXPECT_EQ(items[1].flags, desktop::core::kMenuGrayed);
 }
 
+TEST(ResourceCompiler, CommentsByteOrderMarkAndQuotesInStrings) {
+    auto out = Compile(
+        "\xEF\xBB\xBF// a comment\n/* several\nlines */ M MENU { MENUITEM "
+        "\"say \"\"hi\"\"\", 1 }");
+    ASSERT_EQ(out.size(), 1u);
+    std::vector<MenuTemplateItem> items;
+    std::string error;
+    ASSERT_TRUE(desktop::core::ReadMenuTemplate(out[0].bytes, items, error)) << error;
+    EXPECT_EQ(items[0].text, "say \"hi\"");
+    EXPECT_NE(CompileError("/* never closed\nM MENU { }").find("line 1: unterminated comment"),
+              std::string::npos);
+}
+
 TEST(ResourceCompiler, ShortFormControlsGetThePlatformsDefaultStyles) {
     auto out = Compile(R"(
         d DIALOG 1, 2, 100, 50

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/desktop/core/core.h"
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/fake/fake_desktop.h"
 #include "platform/resources/resource_table.h"
@@ -331,6 +332,47 @@ TEST_F(ProgramResources, NestedDialogsKeepTheOwnerDisabledUntilTheLastCloses) {
     EXPECT_EQ(enabledSeen, (std::vector<bool>{false, false, false}));
     EXPECT_TRUE(IsWindowEnabled(main_));
     EXPECT_TRUE(fake::OpenDialogs().empty());
+}
+
+TEST_F(ProgramResources, DialogsEndOnCloseBoxQuitOrTheirOwnersDestruction) {
+    // The close box is a cancel for the procedure, never a destroy behind its back.
+    fake::SetDialogScript([](HWND dialog) { SendMessage(dialog, WM_CLOSE, 0, 0); });
+    EXPECT_EQ(DialogBoxParam(nullptr, "dlg_help", main_, ClosingProc, 77), 20);
+    EXPECT_TRUE(fake::DialogCalls().back().endedByProcedure);
+
+    // A quit request seen by a modal loop ends that loop and is posted again, so the
+    // program's own loop still gets it with its code.
+    PostQuitMessage(5);
+    EXPECT_FALSE(desktop::core::RunModalLoop([] { return false; }));
+    MSG msg;
+    EXPECT_FALSE(GetMessage(&msg, nullptr, 0, 0));
+    EXPECT_EQ(msg.message, WM_QUIT);
+    EXPECT_EQ(msg.wParam, 5u);
+
+    // The owner's destruction takes its open dialog with it.
+    bool ended = false;
+    fake::SetDialogScript([&](HWND dialog) {
+        DestroyWindow(main_);
+        ended = !fake::IsDialogOpen(dialog) && !IsWindow(dialog);
+    });
+    EXPECT_EQ(DialogBoxParam(nullptr, "dlg_help", main_, ClosingProc, 77), 0);
+    EXPECT_TRUE(ended);
+}
+
+TEST_F(ProgramResources, DisabledControlsTakeNoClicks) {
+    fake::SetDialogScript([](HWND dialog) {
+        EnableWindow(GetDlgItem(dialog, 1003), FALSE);
+        EXPECT_FALSE(fake::ClickControl(dialog, 1003));
+        EXPECT_EQ(IsDlgButtonChecked(dialog, 1003), BST_UNCHECKED);
+        EXPECT_TRUE(fake::ClickControl(dialog, 1004));
+        fake::ClickControl(dialog, IDOK);
+    });
+    gDialogMessages.clear();
+    DialogBoxParam(nullptr, "dlg_config", main_, ClosingProc, 77);
+    std::vector<WPARAM> commands;
+    for (auto [message, wParam] : gDialogMessages)
+        if (message == WM_COMMAND) commands.push_back(LOWORD(wParam));
+    EXPECT_EQ(commands, (std::vector<WPARAM>{1004, IDOK}));
 }
 
 TEST_F(ProgramResources, IconsComeFromTheImageThatFitsSizeAndDepth) {
