@@ -254,6 +254,9 @@ TEST_F(Levels, MasterExactSearchStopsAtTheDeadlineCountedFromTheStart) {
         EXPECT_EQ(gMasterTrace.exactFinished, c.finished) << c.name;
         EXPECT_EQ(gMasterTrace.exactSteps, c.exactSteps) << c.name;
         EXPECT_EQ(chosen, c.finished ? exact : first) << c.name;
+        // The clock is read after every step, yet the recorded trace of calls stays short.
+        EXPECT_GT(desktop::fake::TickReadings(), c.exactSteps);
+        EXPECT_LE(desktop::fake::Trace().size(), 2u) << c.name;
     }
 }
 
