@@ -289,6 +289,7 @@ TEST_F(ViewTest, ReleaseLeavesNothingAliveAndIsHarmlessTwice) {
     EXPECT_GT(LiveObjectCount(), live + 200);
     ReleaseRenderer();
     EXPECT_EQ(LiveObjectCount(), live);
+    EXPECT_EQ(LiveObjectCount(), 0) << "each test runs in a process of its own";
     EXPECT_EQ(gScene.root, nullptr);
     for (IDirect3DRMFrame2* entry : gScene.framePool)
         EXPECT_EQ(entry, nullptr);
