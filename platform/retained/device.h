@@ -29,9 +29,11 @@ class ClipperImpl final : public ComObject<IDirectDrawClipper> {
     platform::PresentTarget* target_ = nullptr;  // not owned: the window's target
 };
 
-// Largest device accepted: far beyond any screen, and a bound on what a bad size can cost.
+// Largest device accepted: beyond an 8K screen, and a bound on what a bad size can cost
+// (three buffers of four bytes a pixel, about 480 MB at the limit). Memory is handed out
+// lazily, so a failed allocation cannot be relied on to catch an absurd size.
 constexpr int kMaxDeviceSide = 16384;
-constexpr int64_t kMaxDevicePixels = int64_t{8192} * 8192;
+constexpr int64_t kMaxDevicePixels = int64_t{40} * 1000 * 1000;
 
 class DeviceImpl final : public RmObject<IDirect3DRMDevice2> {
   public:

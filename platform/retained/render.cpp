@@ -224,7 +224,9 @@ class SceneRenderer {
         const bool wantSpecular = m.specular.x > 0 || m.specular.y > 0 || m.specular.z > 0;
         for (const ModelLight& light : s_.modelLights) {
             Vec3 l = light.toLight, h = light.half;
-            if (light.type != D3DRMLIGHT_DIRECTIONAL) {
+            // Point and spot lights shine from their frame's origin (spot cones are not
+            // modelled); a parallel point light shines like a directional one.
+            if (light.type == D3DRMLIGHT_POINT || light.type == D3DRMLIGHT_SPOT) {
                 l = Normalize(light.position - position);
                 h = Normalize(l + viewerModel_);
             }

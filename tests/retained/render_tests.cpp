@@ -194,6 +194,25 @@ TEST_F(Render, GouraudNeedsBothDeviceAndBuilderToAllowIt) {
     }
 }
 
+TEST_F(Render, APointLightShinesFromItsFramesOrigin) {
+    MakeDevice(320, 240, D3DRMRENDER_GOURAUD);
+    camera->SetPosition(scene, 0, 0, -20);
+    IDirect3DRMLight* bulb = nullptr;
+    ASSERT_EQ(root->CreateLightRGB(D3DRMLIGHT_POINT, 1, 1, 1, &bulb), D3DRM_OK);
+    IDirect3DRMFrame2* bulbFrame = NewFrame(scene);
+    bulbFrame->SetPosition(scene, -5, 0, -1);  // just in front of the quad's left edge
+    bulbFrame->AddLight(bulb);
+    IDirect3DRMMeshBuilder2* quad = nullptr;
+    IDirect3DRMFrame2* frame = AddQuad(scene, 0, 0, 0, 5, &quad);
+    RenderAndPresent();
+    // n.l is about 0.2 at the left corners and 0.09 at the right ones.
+    const uint32_t left = PixelAt(-4.5f, 0, 0), right = PixelAt(4.5f, 0, 0);
+    EXPECT_NEAR(static_cast<int>(Channel(left, 0)), 48, 4);
+    EXPECT_NEAR(static_cast<int>(Channel(right, 0)), 24, 4);
+    for (auto* o : std::initializer_list<IUnknown*>{frame, quad, bulbFrame, bulb})
+        o->Release();
+}
+
 TEST_F(Render, BackFacesAreCulledAndNearerFacesHideFartherOnes) {
     MakeDevice(320, 240, D3DRMRENDER_UNLITFLAT);
     camera->SetPosition(scene, 0, 0, -20);
