@@ -38,9 +38,10 @@ void FlatSpan(uint32_t* pixels, float* depthRow, int begin, int end, float depth
     float* d = depthRow + begin;
     for (int i = 0; i < count; ++i) {
         const float z = depth + step * static_cast<float>(i);
-        const bool closer = z < d[i];
-        d[i] = closer ? z : d[i];
-        p[i] = closer ? color : p[i];
+        const float old = d[i];
+        const uint32_t keep = static_cast<uint32_t>(z < old) - 1u;  // all ones: not closer
+        d[i] = z < old ? z : old;
+        p[i] = (color & ~keep) | (p[i] & keep);
     }
 }
 
@@ -73,9 +74,10 @@ void SmoothSpan(uint32_t* pixels, float* depthRow, int begin, int end, float dep
         const uint32_t cg = static_cast<uint32_t>(g0 + sg * i);
         const uint32_t cb = static_cast<uint32_t>(b0 + sb * i);
         const uint32_t color = (cr & 0xFF0000u) | ((cg >> 8) & 0xFF00u) | (cb >> 16);
-        const bool closer = z < d[i];
-        d[i] = closer ? z : d[i];
-        p[i] = closer ? color : p[i];
+        const float old = d[i];
+        const uint32_t keep = static_cast<uint32_t>(z < old) - 1u;
+        d[i] = z < old ? z : old;
+        p[i] = (color & ~keep) | (p[i] & keep);
     }
 }
 
