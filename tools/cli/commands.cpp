@@ -61,7 +61,7 @@ const std::vector<Command>& Commands() {
          "'none'.\n",
          RunBook},
         {"bench", "bench [--horizon]", "search a fixed set of positions; print the signature",
-         "Searches four middle-game positions at depth 6 and solves ten end-game positions\n"
+         "Searches four middle-game positions at depth 8 and solves ten end-game positions\n"
          "with 14 empty squares; prints the steps and steps per second of each part and\n"
          "'signature N', the total number of search steps, which changes only when the\n"
          "search order changes.\n"
