@@ -7,21 +7,6 @@
 #include "ai/pattern_tables.h"
 #include "game/random.h"
 
-// clang-format off
-const SquarePos kEdgeLines[4][8] = {
-    {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {7, 0}},
-    {{7, 0}, {7, 1}, {7, 2}, {7, 3}, {7, 4}, {7, 5}, {7, 6}, {7, 7}},
-    {{7, 7}, {6, 7}, {5, 7}, {4, 7}, {3, 7}, {2, 7}, {1, 7}, {0, 7}},
-    {{0, 7}, {0, 6}, {0, 5}, {0, 4}, {0, 3}, {0, 2}, {0, 1}, {0, 0}},
-};
-const SquarePos kDiagonalRuns[4][6] = {
-    {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}},
-    {{0, 7}, {1, 6}, {2, 5}, {3, 4}, {4, 3}, {5, 2}},
-    {{7, 7}, {6, 6}, {5, 5}, {4, 4}, {3, 3}, {2, 2}},
-    {{7, 0}, {6, 1}, {5, 2}, {4, 3}, {3, 4}, {2, 5}},
-};
-// clang-format on
-
 namespace {
 
 // The board's squares in the order the pattern lines read them, flattened.

@@ -8,10 +8,23 @@
 #include "ai/search.h"
 #include "game/board.h"
 
-// The rim of the board clockwise from a1, each line from one corner to the next.
-extern const SquarePos kEdgeLines[4][8];
-// From each corner along its long diagonal, two squares beyond the centre.
-extern const SquarePos kDiagonalRuns[4][6];
+// The rim of the board clockwise from a1, each line from one corner to the next (kEdgeLines),
+// and from each corner along its long diagonal, two squares beyond the centre
+// (kDiagonalRuns). Compile-time tables, so the evaluation can derive its own from them.
+// clang-format off
+inline constexpr SquarePos kEdgeLines[4][8] = {
+    {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {7, 0}},
+    {{7, 0}, {7, 1}, {7, 2}, {7, 3}, {7, 4}, {7, 5}, {7, 6}, {7, 7}},
+    {{7, 7}, {6, 7}, {5, 7}, {4, 7}, {3, 7}, {2, 7}, {1, 7}, {0, 7}},
+    {{0, 7}, {0, 6}, {0, 5}, {0, 4}, {0, 3}, {0, 2}, {0, 1}, {0, 0}},
+};
+inline constexpr SquarePos kDiagonalRuns[4][6] = {
+    {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}},
+    {{0, 7}, {1, 6}, {2, 5}, {3, 4}, {4, 3}, {5, 2}},
+    {{7, 7}, {6, 6}, {5, 5}, {4, 4}, {3, 3}, {2, 2}},
+    {{7, 0}, {6, 1}, {5, 2}, {4, 3}, {3, 4}, {2, 5}},
+};
+// clang-format on
 
 int32_t EvaluateLeaf(const SearchContext& context);
 

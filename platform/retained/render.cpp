@@ -63,7 +63,7 @@ void ConvexHull(std::vector<HullPoint>& points, std::vector<uint32_t>& hull) {
 class SceneRenderer {
   public:
     SceneRenderer(DeviceImpl& device, const Projection& projection, FrameImpl& camera)
-        : device_(device), p_(projection), s_(device.Scratch()) {
+        : p_(projection), s_(device.Scratch()) {
         cameraWorld_ = camera.World();
         view_ = InverseAffine(cameraWorld_);
         deviceQuality_ = device.GetQuality();
@@ -405,7 +405,6 @@ class SceneRenderer {
         }
     }
 
-    DeviceImpl& device_;
     const Projection& p_;
     RenderScratch& s_;
     Matrix4 cameraWorld_, view_;
