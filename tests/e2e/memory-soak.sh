@@ -33,10 +33,13 @@ wait_for() {
   return 1
 }
 
-# Settings: untick the flip animation (focus walks OK, markers, animation, shading, OK).
+# Settings: untick the flip animation (the focus walks from OK to the markers box, then the
+# animation box), then click OK where the dialog units put it (14,102 + 25,7 of 7x13 px units).
 menu "$window" Down Down Down Down Down Down Return
 dialog=$(wait_for '^設定$' 50)
-keys "$dialog" Tab Tab space Tab Tab space
+keys "$dialog" Tab Tab space
+sleep 0.3
+xdotool mousemove --sync --window "$dialog" 68 178 click 1
 sleep 0.5
 # スタート > COM vs COM.
 menu "$window" Down Down Down Down Return

@@ -382,6 +382,28 @@ gboolean OnTimer(gpointer data) {
     return G_SOURCE_CONTINUE;
 }
 
+// A control destroyed while its dialog still names it as the focus or default widget leaves
+// the dialog holding a dead pointer, which GTK touches again when the dialog itself goes (a
+// control is destroyed before its dialog). Let go of both first.
+void ForgetFocusAndDefault(GtkWidget* widget) {
+    GtkWidget* toplevel = gtk_widget_get_toplevel(widget);
+    if (!GTK_IS_WINDOW(toplevel)) return;
+    GtkWindow* window = GTK_WINDOW(toplevel);
+    if (toplevel == widget) {
+        gtk_window_set_focus(window, nullptr);
+        gtk_window_set_default(window, nullptr);
+        return;
+    }
+    GtkWidget* focus = gtk_window_get_focus(window);
+    if (focus && (focus == widget || gtk_widget_is_ancestor(focus, widget))) {
+        gtk_window_set_focus(window, nullptr);
+    }
+    GtkWidget* fallback = gtk_window_get_default_widget(window);
+    if (fallback && (fallback == widget || gtk_widget_is_ancestor(fallback, widget))) {
+        gtk_window_set_default(window, nullptr);
+    }
+}
+
 class GtkBackend : public core::Backend {
   public:
     bool CreateNative(core::Window& w) override {
@@ -465,7 +487,10 @@ class GtkBackend : public core::Backend {
         GtkWidget* top = n->window ? n->window : n->widget;
         n->window = n->widget = n->drawing = n->overlay = n->menuBar = n->fixed = nullptr;
         n->menuItems.clear();
-        if (top) gtk_widget_destroy(top);
+        if (top) {
+            ForgetFocusAndDefault(top);
+            gtk_widget_destroy(top);
+        }
         w.native.reset();
     }
 
