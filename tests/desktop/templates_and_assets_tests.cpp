@@ -133,21 +133,22 @@ RECT Pixels(int x, int y, int cx, int cy) {
     return {px(x), py(y), px(x) + px(cx), py(y) + py(cy)};
 }
 
-void ExpectControls(HWND dialog, const std::vector<ControlSpec>& specs) {
+void ExpectControls(HWND dialog, const std::vector<ControlSpec>& expected) {
     std::vector<fake::ControlState> controls = fake::DialogControls(dialog);
-    ASSERT_EQ(controls.size(), specs.size());
-    for (size_t i = 0; i < specs.size(); ++i) {
-        SCOPED_TRACE(specs[i].text);
-        EXPECT_EQ(controls[i].id, specs[i].id);
-        EXPECT_EQ(controls[i].className, specs[i].cls);
-        EXPECT_EQ(controls[i].style, WS_CHILD | WS_VISIBLE | specs[i].style);
-        RECT r = Pixels(specs[i].x, specs[i].y, specs[i].cx, specs[i].cy);
+    ASSERT_EQ(controls.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(expected[i].text);
+        EXPECT_EQ(controls[i].id, expected[i].id);
+        EXPECT_EQ(controls[i].className, expected[i].cls);
+        EXPECT_EQ(controls[i].style, WS_CHILD | WS_VISIBLE | expected[i].style);
+        RECT r = Pixels(expected[i].x, expected[i].y, expected[i].cx, expected[i].cy);
         EXPECT_EQ(controls[i].rect.left, r.left);
         EXPECT_EQ(controls[i].rect.top, r.top);
         EXPECT_EQ(controls[i].rect.right, r.right);
         EXPECT_EQ(controls[i].rect.bottom, r.bottom);
-        EXPECT_EQ(controls[i].text, specs[i].text);
-        if ((specs[i].style & SS_TYPEMASK) == SS_ICON && std::string(specs[i].cls) == "Static") {
+        EXPECT_EQ(controls[i].text, expected[i].text);
+        if ((expected[i].style & SS_TYPEMASK) == SS_ICON &&
+            std::string(expected[i].cls) == "Static") {
             EXPECT_FALSE(controls[i].iconName.empty()) << "the icon was loaded";
         }
     }
@@ -213,17 +214,17 @@ TEST_F(ProgramResources, DialogsAreBuiltExactlyFromTheirTemplates) {
           {1001, "Static", text, 35, 28, 60, 10, "Static"},
           {1002, "Static", SS_CENTER | WS_GROUP, 15, 52, 69, 10, "あなたの勝ちです"}}},
     };
-    for (const DialogSpec& spec : dialogs) {
-        SCOPED_TRACE(spec.name);
+    for (const DialogSpec& dialogCase : dialogs) {
+        SCOPED_TRACE(dialogCase.name);
         bool ran = false;
         fake::SetDialogScript([&](HWND dialog) {
             ran = true;
-            EXPECT_EQ(fake::DialogTemplateName(dialog), spec.name);
-            EXPECT_EQ(fake::DialogCaption(dialog), spec.caption);
+            EXPECT_EQ(fake::DialogTemplateName(dialog), dialogCase.name);
+            EXPECT_EQ(fake::DialogCaption(dialog), dialogCase.caption);
             EXPECT_EQ(fake::StyleOf(dialog) & ~WS_VISIBLE, common);
             RECT client;
             GetClientRect(dialog, &client);
-            RECT expected = Pixels(0, 0, spec.cx, spec.cy);
+            RECT expected = Pixels(0, 0, dialogCase.cx, dialogCase.cy);
             EXPECT_EQ(client.right, expected.right);
             EXPECT_EQ(client.bottom, expected.bottom);
             // Position 0, 0 without centring: the owner's client area's top-left corner.
@@ -233,11 +234,12 @@ TEST_F(ProgramResources, DialogsAreBuiltExactlyFromTheirTemplates) {
             GetWindowRect(dialog, &window);
             EXPECT_EQ(window.left, origin.x);
             EXPECT_EQ(window.top, origin.y);
-            ExpectControls(dialog, spec.controls);
+            ExpectControls(dialog, dialogCase.controls);
             EXPECT_TRUE(fake::ClickControl(dialog, IDOK));
         });
         gDialogMessages.clear();
-        EXPECT_EQ(DialogBoxParam(GetModuleHandle(nullptr), spec.name, main_, ClosingProc, 77), 10);
+        EXPECT_EQ(DialogBoxParam(GetModuleHandle(nullptr), dialogCase.name, main_, ClosingProc, 77),
+                  10);
         EXPECT_TRUE(ran);
         ASSERT_FALSE(gDialogMessages.empty());
         EXPECT_EQ(gDialogMessages.front().first, WM_INITDIALOG);

@@ -21,7 +21,7 @@ constexpr int kRate = 44100;
 struct Audio {
     bool tried = false;
     SDL_AudioDeviceID device = 0;
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec obtained{};
     std::map<std::string, std::vector<Uint8>> converted;  // by lower-case name
 };
 
@@ -40,7 +40,7 @@ bool OpenDevice() {
     // could no longer be stopped by them.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
-    A().device = SDL_OpenAudioDevice(nullptr, 0, &want, &A().spec, 0);
+    A().device = SDL_OpenAudioDevice(nullptr, 0, &want, &A().obtained, 0);
     if (A().device == 0) SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return A().device != 0;
 }
@@ -71,14 +71,14 @@ const std::vector<Uint8>* Converted(const char* name) {
     auto bytes = resources::LoadResourceBytes(resources::ResourceKey::Name(name),
                                               resources::ResourceKey::Name("WAVE"));
     if (bytes.empty() || bytes.size() > 0x7FFFFFFF) return nullptr;
-    SDL_AudioSpec spec;
+    SDL_AudioSpec format;
     Uint8* buffer = nullptr;
     Uint32 length = 0;
     SDL_RWops* rw = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
-    if (!SDL_LoadWAV_RW(rw, 1, &spec, &buffer, &length)) return nullptr;
+    if (!SDL_LoadWAV_RW(rw, 1, &format, &buffer, &length)) return nullptr;
     SDL_AudioCVT cvt;
-    int build = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, A().spec.format,
-                                  A().spec.channels, A().spec.freq);
+    int build = SDL_BuildAudioCVT(&cvt, format.format, format.channels, format.freq,
+                                  A().obtained.format, A().obtained.channels, A().obtained.freq);
     std::vector<Uint8> out;
     if (build < 0) {
         SDL_FreeWAV(buffer);
