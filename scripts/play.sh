@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Starts the game. Until the window lands, it plays one headless game through the
-# match flow and prints it, so `make play` always shows the game working.
+# Starts the game window. The game needs a display; without one it says so, and shows a
+# headless game of the engine's command-line tool instead, so `make play` always shows
+# the game working.
 set -euo pipefail
 build=${1:-build}
-if [ -x "$build/zantobel" ]; then
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ -x "$build/zantobel" ]; then
   exec "$build/zantobel"
 fi
-echo "The window is not built yet; playing a headless game with the engine CLI instead."
+echo "No display to open the game's window on (DISPLAY is not set);"
+echo "playing one headless game with the engine's command-line tool instead:"
 exec "$build/zantobel-cli" play
