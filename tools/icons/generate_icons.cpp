@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/generated_files/generated_files.h"
+
 namespace {
 
 struct Rgb {
@@ -209,12 +211,7 @@ std::vector<uint8_t> IconFile(const std::vector<Image>& images) {
     return out;
 }
 
-struct Output {
-    const char* file;
-    std::vector<uint8_t> bytes;
-};
-
-std::vector<Output> DrawAll() {
+std::vector<generated_files::File> DrawAll() {
     return {
         {"ico.ico",
          IconFile({Draw(SlantedDisc, 32, 4), Draw(SlantedDisc, 32, 8), Draw(SlantedDisc, 16, 4)})},
@@ -227,32 +224,5 @@ std::vector<Output> DrawAll() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool check = argc == 3 && std::string(argv[1]) == "--check";
-    if (!(argc == 2 || check)) {
-        std::cerr << "usage: zantobel-icons OUTDIR | --check DIR\n";
-        return 2;
-    }
-    std::string dir = argv[argc - 1];
-    int failures = 0;
-    for (const Output& output : DrawAll()) {
-        std::string path = dir + "/" + output.file;
-        if (check) {
-            std::ifstream in(path, std::ios::binary);
-            std::vector<uint8_t> committed((std::istreambuf_iterator<char>(in)),
-                                           std::istreambuf_iterator<char>());
-            if (committed != output.bytes) {
-                std::cerr << path << " differs from a fresh drawing\n";
-                ++failures;
-            }
-            continue;
-        }
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(output.bytes.data()),
-                  static_cast<std::streamsize>(output.bytes.size()));
-        if (!out) {
-            std::cerr << "zantobel-icons: cannot write " << path << "\n";
-            return 1;
-        }
-    }
-    return failures ? 1 : 0;
+    return generated_files::WriteOrCheck(argc, argv, "zantobel-icons", DrawAll());
 }

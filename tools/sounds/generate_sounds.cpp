@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/generated_files/generated_files.h"
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -156,45 +158,12 @@ std::vector<int16_t> Put() {
     return samples;
 }
 
-struct Output {
-    const char* file;
-    std::vector<uint8_t> bytes;
-};
-
-std::vector<Output> Synthesise() {
+std::vector<generated_files::File> Synthesise() {
     return {{"click.wav", Wave(Click(), 22050)}, {"put.wav", Wave(Put(), 44100)}};
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool check = argc == 3 && std::string(argv[1]) == "--check";
-    if (!(argc == 2 || check)) {
-        std::cerr << "usage: zantobel-sounds OUTDIR | --check DIR\n";
-        return 2;
-    }
-    std::string dir = argv[argc - 1];
-    int failures = 0;
-    for (const Output& output : Synthesise()) {
-        std::string path = dir + "/" + output.file;
-        if (check) {
-            std::ifstream in(path, std::ios::binary);
-            std::vector<uint8_t> committed((std::istreambuf_iterator<char>(in)),
-                                           std::istreambuf_iterator<char>());
-            if (committed != output.bytes) {
-                std::cerr << path << " differs from a fresh synthesis (" << committed.size()
-                          << " bytes, expected " << output.bytes.size() << ")\n";
-                ++failures;
-            }
-            continue;
-        }
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(output.bytes.data()),
-                  static_cast<std::streamsize>(output.bytes.size()));
-        if (!out) {
-            std::cerr << "zantobel-sounds: cannot write " << path << "\n";
-            return 1;
-        }
-    }
-    return failures ? 1 : 0;
+    return generated_files::WriteOrCheck(argc, argv, "zantobel-sounds", Synthesise());
 }
