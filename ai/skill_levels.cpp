@@ -21,18 +21,6 @@ const int32_t kFoolSquareMarks[64] = {
 };
 // clang-format on
 
-namespace {
-
-int CountOccupied(const Board& board) {
-    int discs = 0;
-    for (const uint8_t square : board) {
-        if (square != kEmpty) ++discs;
-    }
-    return discs;
-}
-
-}  // namespace
-
 SquarePos ChooseFoolMove(const Board& board, Side side) {
     struct Candidate {
         SquarePos square;
@@ -78,7 +66,8 @@ SquarePos ChooseMasterMove(const Board& board, Side side) {
         return static_cast<uint32_t>(desktop::GetTickCount() - start) >= kMasterBudgetMs;
     };
     gMasterTrace = {};
-    const int discs = CountOccupied(board);
+    const DiscCounts counts = CountDiscs(board);
+    const int discs = counts.black + counts.white;
     const int32_t firstDepth = discs <= 54 ? 6 : 64 - discs;
     RunSearch(board, firstDepth, side, 0);
     SquarePos first;

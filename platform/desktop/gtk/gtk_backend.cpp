@@ -266,26 +266,6 @@ gboolean OnWindowState(GtkWidget*, GdkEventWindowState* e, gpointer data) {
 
 // --- Menus ---
 
-// The platform marks mnemonics with &; GTK with _.
-std::string Mnemonic(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '&') {
-            if (i + 1 < text.size() && text[i + 1] == '&') {
-                out += '&';
-                ++i;
-            } else {
-                out += '_';
-            }
-        } else if (text[i] == '_') {
-            out += "__";
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 struct MenuItemRef {
     HWND owner;
     HMENU menu;

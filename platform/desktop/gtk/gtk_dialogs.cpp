@@ -17,24 +17,6 @@ std::string Lower(std::string text) {
     return text;
 }
 
-// The platform marks mnemonics with &; GTK with _.
-std::string Mnemonic(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '&' && i + 1 < text.size() && text[i + 1] == '&') {
-            out += '&';
-            ++i;
-        } else if (text[i] == '&') {
-            out += '_';
-        } else if (text[i] == '_') {
-            out += "__";
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
-
 // A CSS class per dialog font, so the dialog and everything in it use the template's font.
 std::string FontClass(const core::DialogTemplate& t) {
     static std::map<std::string, std::string> classes;
@@ -313,6 +295,23 @@ int ShowMessageBox(const core::MessageBoxRequest& request) {
     bool finished = core::RunModalLoop([&] { return answered; });
     gtk_widget_destroy(box);
     return finished ? ButtonOf(response, request.type) : 0;
+}
+
+std::string Mnemonic(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '&' && i + 1 < text.size() && text[i + 1] == '&') {
+            out += '&';
+            ++i;
+        } else if (text[i] == '&') {
+            out += '_';
+        } else if (text[i] == '_') {
+            out += "__";
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
 }
 
 }  // namespace desktop::gtk

@@ -2,6 +2,8 @@
 // the guard against the backend's own widget updates echoing back as user input.
 #pragma once
 
+#include <string>
+
 // Our headers first: GLib defines TRUE and FALSE as macros, which must not reach the
 // declarations of the same names in the interface.
 #include "platform/desktop/core/core.h"
@@ -55,6 +57,10 @@ void CreateDialogWidgets(core::Window& dialog);
 void SyncControl(core::Window& control);
 void DialogUnits(const core::DialogTemplate& dialog, int& baseX, int& baseY);
 int ShowMessageBox(const core::MessageBoxRequest& request);
+
+// A label with the platform's & mnemonic marks written with GTK's _ (gtk_dialogs.cpp), for
+// menu items and dialog controls alike.
+std::string Mnemonic(const std::string& text);
 
 // The status bar widget (gtk_status_bar.cpp).
 GtkWidget* CreateStatusBarWidget(HWND statusBar);
