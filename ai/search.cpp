@@ -78,78 +78,143 @@ inline uint32_t NeighbourDirections(int square, uint64_t bits) {
     return kBlockDirections.directions[packed];
 }
 
-// Adds a turned disc to the entry with the weighted empty squares around it (corners weigh
-// 3 = 2 + 1, the squares inside them 1 = 2 - 1, the rest 2).
-inline void AddTurned(MoveEntry& entry, int32_t& turned, int32_t& openness, int square,
-                      uint64_t empty) {
-    entry.flips[turned++] = {square % 8, square / 8};
-    const uint64_t open = kLines.neighbours[square] & empty;
-    openness += 2 * std::popcount(open) + std::popcount(open & board_bits::kCorners) -
-                std::popcount(open & board_bits::kInsideCorners);
+// The generation works on a mirror of the search board kept up to date as moves are made and
+// unmade: the discs of each colour as bit sets, and for every square the weighted count of
+// the empty squares around it, which is what one turned disc adds to the openness.
+struct BoardMirror {
+    uint64_t black;
+    uint64_t white;
+    // Rows -1..8, eight bytes each: the rows outside the board absorb the updates of the
+    // edge rows' neighbours, so an update always touches three whole rows.
+    alignas(8) uint8_t emptyAround[80];
+};
+BoardMirror gMirror;
+
+constexpr int kMirrorRowOffset = 8;
+
+// The byte of an eight-square row word that holds column x.
+constexpr int ColumnShift(int x) {
+    return std::endian::native == std::endian::little ? 8 * x : 8 * (7 - x);
 }
 
-// One direction of TestMove on bit sets. Along the ray the first square that is not the
-// opponent's decides: own closes the run, empty spoils it. E, SE, S and SW walk towards
-// higher square numbers, the others towards lower ones; each run is listed farthest first.
-template <int kDirection>
-[[gnu::always_inline]] inline void TurnInDirection(MoveEntry& entry, int32_t& turned,
-                                                   int32_t& openness, int square, uint64_t own,
-                                                   uint64_t opponent, uint64_t empty) {
-    const uint64_t ray = kLines.rayMasks[square][kDirection];
-    const uint64_t stops = ray & ~opponent;
-    if (stops == 0) return;
-    if constexpr (kDirection >= 2 && kDirection <= 5) {
-        const uint64_t first = stops & (~stops + 1);
-        if ((first & own) == 0) return;
-        for (uint64_t run = ray & (first - 1); run != 0;) {
-            const int farthest = 63 - std::countl_zero(run);
-            run ^= uint64_t{1} << farthest;
-            AddTurned(entry, turned, openness, farthest, empty);
+// For each square, the rows above, at and below it as words holding the square's weight at
+// each of its neighbours: what filling the square takes from the counts of the squares around.
+struct FillDeltas {
+    uint64_t rows[64][3];
+};
+constexpr FillDeltas MakeFillDeltas() {
+    FillDeltas deltas{};
+    for (int square = 0; square < 64; ++square) {
+        const uint64_t weight = kEmptyNeighbourWeights[square];
+        const int x = square % 8;
+        for (int row = 0; row < 3; ++row) {
+            for (int nx = x - 1; nx <= x + 1; ++nx) {
+                if (nx < 0 || nx > 7 || (row == 1 && nx == x)) continue;
+                deltas.rows[square][row] |= weight << ColumnShift(nx);
+            }
         }
-    } else {
-        const uint64_t first = uint64_t{1} << (63 - std::countl_zero(stops));
-        if ((first & own) == 0) return;
-        for (uint64_t run = ray & ~((first << 1) - 1); run != 0; run &= run - 1) {
-            AddTurned(entry, turned, openness, std::countr_zero(run), empty);
+    }
+    return deltas;
+}
+constexpr FillDeltas kFillDeltas = MakeFillDeltas();
+
+// Adds (Sign = 1) or takes (Sign = -1) the square's weight to or from the count of each of
+// its neighbours. No count ever goes below 0 or above 17, so whole-word arithmetic never
+// carries from one square into the next.
+template <int Sign>
+[[gnu::always_inline]] inline void ChangeEmptyAround(int square) {
+    uint8_t* rows = gMirror.emptyAround + kMirrorRowOffset + (square / 8 - 1) * 8;
+    const uint64_t* deltas = kFillDeltas.rows[square];
+    uint64_t above;
+    uint64_t level;
+    uint64_t below;
+    std::memcpy(&above, rows, 8);
+    std::memcpy(&level, rows + 8, 8);
+    std::memcpy(&below, rows + 16, 8);
+    above += Sign * deltas[0];
+    level += Sign * deltas[1];
+    below += Sign * deltas[2];
+    std::memcpy(rows, &above, 8);
+    std::memcpy(rows + 8, &level, 8);
+    std::memcpy(rows + 16, &below, 8);
+}
+
+void LoadMirror(const Board& board) {
+    const board_bits::Discs discs = board_bits::FromBoard(board);
+    gMirror.black = discs.black;
+    gMirror.white = discs.white;
+    std::memset(gMirror.emptyAround, 0, sizeof gMirror.emptyAround);
+    for (int square = 0; square < 64; ++square) {
+        int32_t openness = 0;
+        for (uint64_t open = kLines.neighbours[square] & ~discs.occupied; open != 0;
+             open &= open - 1) {
+            openness += kEmptyNeighbourWeights[std::countr_zero(open)];
         }
+        gMirror.emptyAround[kMirrorRowOffset + square] = static_cast<uint8_t>(openness);
     }
 }
 
-// TestMove on bit sets for an empty square: the same discs in the same order (directions in
-// table order) and the same score; fills the entry and returns the discs turned.
+// The move's square and the turned squares now hold side, as the board bytes do once the
+// move is made (a side other than black writes white's bits; only the two sides move).
+inline void MirrorMove(int square, uint64_t turned, Side side) {
+    const uint64_t changed = turned | uint64_t{1} << square;
+    if (side == kBlack) {
+        gMirror.black |= changed;
+        gMirror.white &= ~changed;
+    } else {
+        gMirror.white |= changed;
+        gMirror.black &= ~changed;
+    }
+    ChangeEmptyAround<-1>(square);
+}
+
+// The move's square is empty again and each turned square changed back (black becomes
+// white, anything else black), as the board bytes do when a move is undone.
+inline void MirrorUndo(int square, uint64_t turned) {
+    const uint64_t bit = uint64_t{1} << square;
+    const uint64_t wasBlack = gMirror.black & turned;
+    gMirror.black = (gMirror.black ^ turned) & ~bit;
+    gMirror.white = ((gMirror.white & ~turned) | wasBlack) & ~bit;
+    ChangeEmptyAround<1>(square);
+}
+
+struct SquarePositions {
+    SquarePos of[64];
+};
+constexpr SquarePositions MakeSquarePositions() {
+    SquarePositions table{};
+    for (int square = 0; square < 64; ++square)
+        table.of[square] = {square % 8, square / 8};
+    return table;
+}
+constexpr SquarePositions kSquarePositions = MakeSquarePositions();
+
+// Per direction of kDirections: the step between squares, and whether it leads to higher
+// square numbers (E, SE, S, SW).
+constexpr int kDirectionStep[8] = {-8, -7, 1, 9, 8, 7, -1, -9};
+constexpr bool kTowardsHigher[8] = {false, false, true, true, true, true, false, false};
+
+// TestMove on the mirror for an empty square: the same discs in the same order (directions in
+// table order, each run farthest first) and the same score; fills the entry and returns the
+// discs turned. Along a ray the first square that is not the opponent's decides: own closes
+// the run, empty or the edge spoils it.
 int32_t FillEntry(int square, uint64_t own, uint64_t opponent, MoveEntry& entry) {
-    const uint64_t empty = ~(own | opponent);
+    const uint8_t* emptyAround = gMirror.emptyAround + kMirrorRowOffset;
     int32_t turned = 0;
     int32_t openness = 0;
-    // Only a direction whose first square holds an opponent's disc can turn anything; the
-    // others are skipped, and the rest are taken in table order.
+    // Only a direction whose first square holds an opponent's disc can turn anything.
     for (uint32_t directions = NeighbourDirections(square, opponent); directions != 0;
          directions &= directions - 1) {
-        switch (std::countr_zero(directions)) {
-            case 0:
-                TurnInDirection<0>(entry, turned, openness, square, own, opponent, empty);
-                break;
-            case 1:
-                TurnInDirection<1>(entry, turned, openness, square, own, opponent, empty);
-                break;
-            case 2:
-                TurnInDirection<2>(entry, turned, openness, square, own, opponent, empty);
-                break;
-            case 3:
-                TurnInDirection<3>(entry, turned, openness, square, own, opponent, empty);
-                break;
-            case 4:
-                TurnInDirection<4>(entry, turned, openness, square, own, opponent, empty);
-                break;
-            case 5:
-                TurnInDirection<5>(entry, turned, openness, square, own, opponent, empty);
-                break;
-            case 6:
-                TurnInDirection<6>(entry, turned, openness, square, own, opponent, empty);
-                break;
-            default:
-                TurnInDirection<7>(entry, turned, openness, square, own, opponent, empty);
-                break;
+        const int d = std::countr_zero(directions);
+        const uint64_t ray = kLines.rayMasks[square][d];
+        const uint64_t stops = ray & ~opponent;
+        const uint64_t first = kTowardsHigher[d] ? stops & (0 - stops) : std::bit_floor(stops);
+        if ((first & own) == 0) continue;
+        const uint64_t between = ray & (kTowardsHigher[d] ? first - 1 : ~(first + first - 1));
+        const int step = kDirectionStep[d];
+        for (int at = square + std::popcount(between) * step; at != square; at -= step) {
+            entry.flips[turned++] = kSquarePositions.of[at];
+            openness += emptyAround[at];
         }
     }
     entry.score = kDiscValue - openness;
@@ -172,17 +237,34 @@ int32_t GenerateWithTester(SearchFrame& frame) {
     return found;
 }
 
-// The moves in generation order while the frame's list is put in sorted order.
-MoveEntry gGenerated[kMaxMoves];
-
-// Copies the fields of an entry that hold data: the turned squares up to its count.
+// Copies the part of an entry that holds data: the fields and the turned squares up to its
+// count, in 16-byte pieces (the count rounded up to a pair stays inside the list).
 inline void CopyEntry(MoveEntry& to, const MoveEntry& from) {
-    to.x = from.x;
-    to.y = from.y;
-    to.score = from.score;
-    to.flipCount = from.flipCount;
-    for (int f = 0; f < from.flipCount; ++f)
-        to.flips[f] = from.flips[f];
+    static_assert(sizeof(MoveEntry) == 16 + kMaxTurned * sizeof(SquarePos) && kMaxTurned % 2 == 0);
+    auto* target = reinterpret_cast<unsigned char*>(&to);
+    const auto* source = reinterpret_cast<const unsigned char*>(&from);
+    const int pieces = 1 + (from.flipCount + 1) / 2;
+    for (int piece = 0; piece < pieces; ++piece)
+        std::memcpy(target + 16 * piece, source + 16 * piece, 16);
+}
+
+// Puts the entries in the order the sort left on their indices: entry order[i] goes to
+// position i. Each cycle of the permutation is rotated through one spare entry.
+void PermuteEntries(MoveEntry* moves, int8_t* order, int count) {
+    MoveEntry spare;
+    for (int start = 0; start < count; ++start) {
+        if (order[start] == start) continue;
+        CopyEntry(spare, moves[start]);
+        int at = start;
+        while (order[at] != start) {
+            const int from = order[at];
+            CopyEntry(moves[at], moves[from]);
+            order[at] = static_cast<int8_t>(at);
+            at = from;
+        }
+        CopyEntry(moves[at], spare);
+        order[at] = static_cast<int8_t>(at);
+    }
 }
 
 // The opening weight of one turned disc: its empty neighbours, each by its weight.
@@ -210,11 +292,10 @@ void GenerateMoves() {
         // squares are not tested at all; the tests still run in row-major order. The frame
         // holds kMaxMoves entries and a test fills its slot before it knows whether the move
         // is legal, so generation stops once the list is full: further moves are ignored.
-        const board_bits::Discs discs = board_bits::FromBoard(gSearch.board);
         // A side other than 1 or 2 has no disc and so no move, as in TestMove.
         const bool black = frame.side == kBlack;
-        const uint64_t own = black ? discs.black : frame.side == kWhite ? discs.white : 0;
-        const uint64_t opponent = black ? discs.white : discs.black;
+        const uint64_t own = black ? gMirror.black : frame.side == kWhite ? gMirror.white : 0;
+        const uint64_t opponent = black ? gMirror.white : gMirror.black;
         uint64_t candidates = board_bits::Dilate(opponent) & ~(own | opponent);
         for (; candidates != 0 && found < kMaxMoves; candidates &= candidates - 1) {
             const int square = std::countr_zero(candidates);
@@ -233,7 +314,7 @@ void GenerateMoves() {
     // Plain exchange sort, highest score first. It is not stable, and the order it leaves
     // among equal scores decides both pruning and ties between root moves. The exchanges
     // are made on a list of indices, which ends exactly as the entries would; the entries
-    // are then moved once, and only when the order changed.
+    // are then moved into place, and only when the order changed.
     int8_t order[kMaxMoves];
     int32_t scores[kMaxMoves];
     for (int i = 0; i < found; ++i) {
@@ -251,22 +332,17 @@ void GenerateMoves() {
             }
         }
     }
-    if (!moved) return;
-    for (int i = 0; i < found; ++i)
-        CopyEntry(gGenerated[i], frame.moves[i]);
-    for (int i = 0; i < found; ++i)
-        CopyEntry(frame.moves[i], gGenerated[order[i]]);
+    if (moved) PermuteEntries(frame.moves, order, found);
 }
 
 void ScoreTerminal() {
     SearchFrame& frame = gSearchFrames[gSearch.ply];
     // Own discs are those equal to the root side; every other disc counts for the opponent.
-    const board_bits::Discs discs = board_bits::FromBoard(gSearch.board);
-    const uint64_t ownBits = gSearch.rootSide == kBlack   ? discs.black
-                             : gSearch.rootSide == kWhite ? discs.white
+    const uint64_t ownBits = gSearch.rootSide == kBlack   ? gMirror.black
+                             : gSearch.rootSide == kWhite ? gMirror.white
                                                           : 0;
     const int32_t own = std::popcount(ownBits);
-    const int32_t opp = std::popcount(discs.occupied) - own;
+    const int32_t opp = std::popcount(gMirror.black | gMirror.white) - own;
     if (gSearch.exact) {
         // A draw counts as a loss.
         frame.best = own > opp ? kWinValue : -kWinValue;
@@ -292,11 +368,15 @@ void Backtrack() {
 
     SearchFrame& parent = gSearchFrames[gSearch.ply];
     const MoveEntry& move = parent.moves[parent.moveIndex];
-    gSearch.board[SquareIndex(move.x, move.y)] = kEmpty;
+    const int moveSquare = SquareIndex(move.x, move.y);
+    gSearch.board[moveSquare] = kEmpty;
+    uint64_t turned = 0;
     for (int i = 0; i < parent.undoCount; ++i) {
-        uint8_t& square = gSearch.board[SquareIndex(parent.undo[i].x, parent.undo[i].y)];
-        square = square == kBlack ? kWhite : kBlack;
+        const int at = SquareIndex(parent.undo[i].x, parent.undo[i].y);
+        gSearch.board[at] = gSearch.board[at] == kBlack ? kWhite : kBlack;
+        turned |= uint64_t{1} << at;
     }
+    MirrorUndo(moveSquare, turned);
     const bool maximising = parent.side == gSearch.rootSide;
     gSearch.pathScore += maximising ? -move.score : move.score;
 
@@ -361,6 +441,7 @@ void BeginSearch(const Board& board, int32_t depthLimit, Side rootSide, int32_t 
     }
     std::memset(gSearchFrames, 0, sizeof gSearchFrames);
     gSearchFrames[0].side = rootSide;
+    LoadMirror(board);
 }
 
 void SearchStep() {
@@ -395,13 +476,17 @@ void SearchStep() {
     }
 
     const MoveEntry& move = frame.moves[frame.moveIndex];
-    gSearch.board[SquareIndex(move.x, move.y)] = static_cast<uint8_t>(frame.side);
+    const int moveSquare = SquareIndex(move.x, move.y);
+    gSearch.board[moveSquare] = static_cast<uint8_t>(frame.side);
+    uint64_t turned = 0;
     for (int i = 0; i < move.flipCount; ++i) {
-        gSearch.board[SquareIndex(move.flips[i].x, move.flips[i].y)] =
-            static_cast<uint8_t>(frame.side);
+        const int at = SquareIndex(move.flips[i].x, move.flips[i].y);
+        gSearch.board[at] = static_cast<uint8_t>(frame.side);
+        turned |= uint64_t{1} << at;
         frame.undo[i] = move.flips[i];
     }
     frame.undoCount = move.flipCount;
+    MirrorMove(moveSquare, turned, frame.side);
     gSearch.pathScore += frame.side == gSearch.rootSide ? move.score : -move.score;
 
     ++gSearch.ply;
