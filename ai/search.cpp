@@ -71,8 +71,9 @@ constexpr BlockDirections kBlockDirections = MakeBlockDirections();
 // The directions in which the square's neighbour is one of bits.
 inline uint32_t NeighbourDirections(int square, uint64_t bits) {
     const uint64_t near = bits & kLines.neighbours[square];
-    // Put the square at bit 9, so its block spans bits 0..2, 8..10 and 16..18.
-    const uint64_t block = square >= 9 ? near >> (square - 9) : near << (9 - square);
+    // Put the square at bit 9, so its block spans bits 0..2, 8..10 and 16..18 (a rotation:
+    // no neighbour lies outside the board, so nothing wraps round).
+    const uint64_t block = std::rotr(near, square - 9);
     const uint32_t packed = static_cast<uint32_t>((block & 7) | ((block >> 5) & 8) |
                                                   ((block >> 6) & 16) | ((block >> 11) & 0xE0));
     return kBlockDirections.directions[packed];
@@ -198,7 +199,9 @@ constexpr bool kTowardsHigher[8] = {false, false, true, true, true, true, false,
 // table order, each run farthest first) and the same score; fills the entry and returns the
 // discs turned. Along a ray the first square that is not the opponent's decides: own closes
 // the run, empty or the edge spoils it.
-int32_t FillEntry(int square, uint64_t own, uint64_t opponent, MoveEntry& entry) {
+// Kept out of line: inlined, its locals crowd the candidate loop's registers, and the
+// search measured slower.
+[[gnu::noinline]] int32_t FillEntry(int square, uint64_t own, uint64_t opponent, MoveEntry& entry) {
     const uint8_t* emptyAround = gMirror.emptyAround + kMirrorRowOffset;
     int32_t turned = 0;
     int32_t openness = 0;
@@ -267,6 +270,42 @@ void PermuteEntries(MoveEntry* moves, int8_t* order, int count) {
     }
 }
 
+// Plain exchange sort, highest score first. It is not stable, and the order it leaves among
+// equal scores decides both pruning and ties between root moves. The exchanges are made on a
+// list of indices, which ends exactly as the entries would; the entries are then moved into
+// place, and only when the order changed. Most lists near the end of a game hold one or two
+// moves, and for two the sort is a single exchange.
+void SortByScore(MoveEntry* moves, int count) {
+    if (count < 2) return;
+    if (count == 2) {
+        if (moves[0].score < moves[1].score) {
+            MoveEntry spare;
+            CopyEntry(spare, moves[0]);
+            CopyEntry(moves[0], moves[1]);
+            CopyEntry(moves[1], spare);
+        }
+        return;
+    }
+    int8_t order[kMaxMoves];
+    int32_t scores[kMaxMoves];
+    for (int i = 0; i < count; ++i) {
+        order[i] = static_cast<int8_t>(i);
+        scores[i] = moves[i].score;
+    }
+    bool moved = false;
+    for (int p = 0; p + 1 < count; ++p) {
+        for (int j = p + 1; j < count; ++j) {
+            if (scores[order[p]] < scores[order[j]]) {
+                const int8_t swap = order[p];
+                order[p] = order[j];
+                order[j] = swap;
+                moved = true;
+            }
+        }
+    }
+    if (moved) PermuteEntries(moves, order, count);
+}
+
 // The opening weight of one turned disc: its empty neighbours, each by its weight.
 int32_t OpennessAround(const Board& board, int x, int y) {
     int32_t openness = 0;
@@ -297,46 +336,28 @@ void GenerateMoves() {
         const uint64_t own = black ? gMirror.black : frame.side == kWhite ? gMirror.white : 0;
         const uint64_t opponent = black ? gMirror.white : gMirror.black;
         uint64_t candidates = board_bits::Dilate(opponent) & ~(own | opponent);
-        for (; candidates != 0 && found < kMaxMoves; candidates &= candidates - 1) {
+        MoveEntry* entry = frame.moves;
+        for (; candidates != 0 && entry != frame.moves + kMaxMoves; candidates &= candidates - 1) {
             const int square = std::countr_zero(candidates);
-            MoveEntry& entry = frame.moves[found];
-            if (FillEntry(square, own, opponent, entry) > 0) {
-                entry.x = square % 8;
-                entry.y = square / 8;
-                ++found;
+            if (FillEntry(square, own, opponent, *entry) > 0) {
+                entry->x = square % 8;
+                entry->y = square / 8;
+                ++entry;
             }
         }
+        found = static_cast<int32_t>(entry - frame.moves);
     }
     frame.moveCount = found;
     frame.moveIndex = 0;
     frame.best = frame.side == gSearch.rootSide ? -kWinValue : kWinValue;
 
-    // Plain exchange sort, highest score first. It is not stable, and the order it leaves
-    // among equal scores decides both pruning and ties between root moves. The exchanges
-    // are made on a list of indices, which ends exactly as the entries would; the entries
-    // are then moved into place, and only when the order changed.
-    int8_t order[kMaxMoves];
-    int32_t scores[kMaxMoves];
-    for (int i = 0; i < found; ++i) {
-        order[i] = static_cast<int8_t>(i);
-        scores[i] = frame.moves[i].score;
-    }
-    bool moved = false;
-    for (int p = 0; p + 1 < found; ++p) {
-        for (int j = p + 1; j < found; ++j) {
-            if (scores[order[p]] < scores[order[j]]) {
-                const int8_t swap = order[p];
-                order[p] = order[j];
-                order[j] = swap;
-                moved = true;
-            }
-        }
-    }
-    if (moved) PermuteEntries(frame.moves, order, found);
+    SortByScore(frame.moves, found);
 }
 
-void ScoreTerminal() {
-    SearchFrame& frame = gSearchFrames[gSearch.ply];
+namespace {
+
+// The value of a finished game from the root side's view.
+[[gnu::always_inline]] inline void ValueFinishedGame(SearchFrame& frame) {
     // Own discs are those equal to the root side; every other disc counts for the opponent.
     const uint64_t ownBits = gSearch.rootSide == kBlack   ? gMirror.black
                              : gSearch.rootSide == kWhite ? gMirror.white
@@ -354,51 +375,97 @@ void ScoreTerminal() {
     frame.best = value;
 }
 
+// Leaves the current frame: undoes the move that led to it and backs its value up into the
+// parent, which then moves on to its next move or is cut. The fields are read into locals
+// first because every store to the board bytes may alias them.
+[[gnu::always_inline]] inline void LeaveFrame() {
+    const int32_t childPly = gSearch.ply;
+    const int32_t value = gSearchFrames[childPly].best;
+    // The root keeps its list for PickRootMove.
+    if (childPly > 0) gSearchFrames[childPly].moveCount = 0;
+    const int32_t ply = childPly - 1;
+    gSearch.ply = ply;
+    if (ply < 0) return;
+
+    SearchFrame& parent = gSearchFrames[ply];
+    const int32_t moveIndex = parent.moveIndex;
+    const MoveEntry& move = parent.moves[moveIndex];
+    const bool maximising = parent.side == gSearch.rootSide;
+    gSearch.pathScore += maximising ? -move.score : move.score;
+
+    int32_t best = parent.best;
+    if (maximising ? value > best : value < best) best = value;
+    parent.best = best;
+    if (ply == 0) gSearch.rootValues[moveIndex] = value;
+
+    int32_t next = moveIndex + 1;
+    if (gSearch.exact && best == (maximising ? kWinValue : -kWinValue)) {
+        next = parent.moveCount;
+    } else if (ply >= 1) {
+        const SearchFrame& grand = gSearchFrames[ply - 1];
+        const bool grandMaximising = grand.side == gSearch.rootSide;
+        // Only a node of the other kind than its grandparent is cut; after a pass both can
+        // be of one kind, and then no bound applies.
+        if ((grandMaximising && !maximising && best <= grand.best) ||
+            (!grandMaximising && maximising && best >= grand.best)) {
+            next = parent.moveCount;
+        }
+    }
+
+    const int moveSquare = SquareIndex(move.x, move.y);
+    const int32_t undoCount = parent.undoCount;
+    parent.moveIndex = next;
+    uint8_t* board = gSearch.board.data();
+    board[moveSquare] = kEmpty;
+    uint64_t turned = 0;
+    for (int i = 0; i < undoCount; ++i) {
+        const int at = SquareIndex(parent.undo[i].x, parent.undo[i].y);
+        board[at] = board[at] == kBlack ? kWhite : kBlack;
+        turned |= uint64_t{1} << at;
+    }
+    MirrorUndo(moveSquare, turned);
+}
+
+// Makes the frame's current move and enters the child frame.
+[[gnu::always_inline]] inline void MakeMove(SearchFrame& frame, int32_t ply) {
+    const MoveEntry& move = frame.moves[frame.moveIndex];
+    const Side side = frame.side;
+    const int32_t flipCount = move.flipCount;
+    const int moveSquare = SquareIndex(move.x, move.y);
+    gSearch.pathScore += side == gSearch.rootSide ? move.score : -move.score;
+    gSearch.ply = ply + 1;
+    SearchFrame& child = gSearchFrames[ply + 1];
+    child.side = Opponent(side);
+    child.moveCount = 0;
+    child.moveIndex = 0;
+    frame.undoCount = flipCount;
+
+    uint8_t* board = gSearch.board.data();
+    board[moveSquare] = static_cast<uint8_t>(side);
+    uint64_t turned = 0;
+    for (int i = 0; i < flipCount; ++i) {
+        const SquarePos at = move.flips[i];
+        const int index = SquareIndex(at.x, at.y);
+        board[index] = static_cast<uint8_t>(side);
+        frame.undo[i] = at;
+        turned |= uint64_t{1} << index;
+    }
+    MirrorMove(moveSquare, turned, side);
+}
+
+}  // namespace
+
+void ScoreTerminal() {
+    ValueFinishedGame(gSearchFrames[gSearch.ply]);
+}
+
 void ScoreLeaf() {
     SearchFrame& frame = gSearchFrames[gSearch.ply];
     frame.best = gSearch.exact ? -kWinValue : EvaluateLeaf(gSearch);
 }
 
 void Backtrack() {
-    const int32_t value = gSearchFrames[gSearch.ply].best;
-    // The root keeps its list for PickRootMove.
-    if (gSearch.ply > 0) gSearchFrames[gSearch.ply].moveCount = 0;
-    --gSearch.ply;
-    if (gSearch.ply < 0) return;
-
-    SearchFrame& parent = gSearchFrames[gSearch.ply];
-    const MoveEntry& move = parent.moves[parent.moveIndex];
-    const int moveSquare = SquareIndex(move.x, move.y);
-    gSearch.board[moveSquare] = kEmpty;
-    uint64_t turned = 0;
-    for (int i = 0; i < parent.undoCount; ++i) {
-        const int at = SquareIndex(parent.undo[i].x, parent.undo[i].y);
-        gSearch.board[at] = gSearch.board[at] == kBlack ? kWhite : kBlack;
-        turned |= uint64_t{1} << at;
-    }
-    MirrorUndo(moveSquare, turned);
-    const bool maximising = parent.side == gSearch.rootSide;
-    gSearch.pathScore += maximising ? -move.score : move.score;
-
-    if (maximising ? value > parent.best : value < parent.best) parent.best = value;
-    if (gSearch.ply == 0) gSearch.rootValues[parent.moveIndex] = value;
-
-    if (gSearch.exact && parent.best == (maximising ? kWinValue : -kWinValue)) {
-        parent.moveIndex = parent.moveCount;
-        return;
-    }
-    if (gSearch.ply >= 1) {
-        const SearchFrame& grand = gSearchFrames[gSearch.ply - 1];
-        const bool grandMaximising = grand.side == gSearch.rootSide;
-        // Only a node of the other kind than its grandparent is cut; after a pass both can
-        // be of one kind, and then no bound applies.
-        if ((grandMaximising && !maximising && parent.best <= grand.best) ||
-            (!grandMaximising && maximising && parent.best >= grand.best)) {
-            parent.moveIndex = parent.moveCount;
-            return;
-        }
-    }
-    ++parent.moveIndex;
+    LeaveFrame();
 }
 
 int32_t TestMove(const Board& board, int x, int y, int slot) {
@@ -446,54 +513,29 @@ void BeginSearch(const Board& board, int32_t depthLimit, Side rootSide, int32_t 
 
 void SearchStep() {
     ++gSearchSteps;
-    SearchFrame& frame = gSearchFrames[gSearch.ply];
-    if (gSearch.ply + gSearch.rootDiscs >= 64) {
-        ScoreTerminal();
-        Backtrack();
-        return;
-    }
-    if (gSearch.ply >= gSearch.depthLimit) {
+    const int32_t ply = gSearch.ply;
+    SearchFrame& frame = gSearchFrames[ply];
+    if (ply + gSearch.rootDiscs >= 64) {
+        ValueFinishedGame(frame);
+    } else if (ply >= gSearch.depthLimit) {
         ScoreLeaf();
-        Backtrack();
-        return;
-    }
-    if (frame.moveCount == 0) {
-        GenerateMoves();
+    } else {
         if (frame.moveCount == 0) {
-            // A pass consumes no ply: the opponent moves from this same frame.
-            frame.side = Opponent(frame.side);
             GenerateMoves();
             if (frame.moveCount == 0) {
-                ScoreTerminal();
-                Backtrack();
-                return;
+                // A pass consumes no ply: the opponent moves from this same frame.
+                frame.side = Opponent(frame.side);
+                GenerateMoves();
             }
         }
+        if (frame.moveCount == 0) {
+            ValueFinishedGame(frame);  // neither side can move
+        } else if (frame.moveIndex < frame.moveCount) {
+            MakeMove(frame, ply);
+            return;
+        }
     }
-    if (frame.moveIndex >= frame.moveCount) {
-        Backtrack();
-        return;
-    }
-
-    const MoveEntry& move = frame.moves[frame.moveIndex];
-    const int moveSquare = SquareIndex(move.x, move.y);
-    gSearch.board[moveSquare] = static_cast<uint8_t>(frame.side);
-    uint64_t turned = 0;
-    for (int i = 0; i < move.flipCount; ++i) {
-        const int at = SquareIndex(move.flips[i].x, move.flips[i].y);
-        gSearch.board[at] = static_cast<uint8_t>(frame.side);
-        turned |= uint64_t{1} << at;
-        frame.undo[i] = move.flips[i];
-    }
-    frame.undoCount = move.flipCount;
-    MirrorMove(moveSquare, turned, frame.side);
-    gSearch.pathScore += frame.side == gSearch.rootSide ? move.score : -move.score;
-
-    ++gSearch.ply;
-    SearchFrame& child = gSearchFrames[gSearch.ply];
-    child.side = Opponent(frame.side);
-    child.moveCount = 0;
-    child.moveIndex = 0;
+    LeaveFrame();
 }
 
 void RunSearch(const Board& board, int32_t depthLimit, Side rootSide, int32_t exact) {

@@ -52,6 +52,8 @@ extern SearchFrame gSearchFrames[kMaxFrames];
 // Corners 3, the squares diagonally inside them 1, all others 2.
 extern const uint8_t kEmptyNeighbourWeights[64];
 
+// From BeginSearch on the engine keeps its own bit-set copy of the search board, updated with
+// each move it makes and undoes; nothing else may change the search board while a search runs.
 void BeginSearch(const Board& board, int32_t depthLimit, Side rootSide, int32_t exact);
 void SearchStep();
 void RunSearch(const Board& board, int32_t depthLimit, Side rootSide, int32_t exact);

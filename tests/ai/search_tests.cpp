@@ -2,6 +2,7 @@
 // valuation of finished games and leaves, passes, the root choice, and the 40-move bound.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -166,6 +167,78 @@ TEST_F(ScriptedGeneration, GenerationMatchesTestingEverySquareInRowMajorOrder) {
         }
     }
     EXPECT_GT(positions, 900);
+}
+
+// The legal moves TestMove finds on board for side, in row-major order. TestMove writes into
+// the current frame's slot 0, so this is called only on a frame about to generate its list.
+std::vector<MoveEntry> ReferenceMoves(const Board& board, Side side) {
+    SearchFrame& frame = gSearchFrames[gSearch.ply];
+    const Side saved = frame.side;
+    frame.side = side;
+    std::vector<MoveEntry> moves;
+    for (int y = 0; y < 8; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            if (TestMove(board, x, y, 0) > 0) {
+                moves.push_back(frame.moves[0]);
+                moves.back().x = x;
+                moves.back().y = y;
+            }
+        }
+    }
+    frame.side = saved;
+    return moves;
+}
+
+// Steps a whole search and checks every list generated on the way against TestMove on the
+// search board as it stood: the generator reads its own copy of the board, kept up to date
+// by each move made and undone, and a slip there shows as a different list deep in a search.
+int CheckEveryGeneratedList(const Board& root, int depth, Side side, int exact) {
+    int checked = 0;
+    BeginSearch(root, depth, side, exact);
+    while (gSearch.ply >= 0) {
+        const int ply = gSearch.ply;
+        const SearchFrame& frame = gSearchFrames[ply];
+        const bool generates =
+            frame.moveCount == 0 && ply + gSearch.rootDiscs < 64 && ply < gSearch.depthLimit;
+        const Side mover = frame.side;
+        std::vector<MoveEntry> forMover;
+        std::vector<MoveEntry> forOpponent;
+        if (generates) {
+            forMover = ReferenceMoves(gSearch.board, mover);
+            forOpponent = ReferenceMoves(gSearch.board, Opponent(mover));
+        }
+        SearchStep();
+        if (!generates) continue;
+        // After a pass the list is the opponent's; either way it is in score order.
+        const std::vector<MoveEntry>& expected = frame.side == mover ? forMover : forOpponent;
+        EXPECT_EQ(frame.moveCount, static_cast<int32_t>(expected.size())) << "ply " << ply;
+        if (frame.moveCount != static_cast<int32_t>(expected.size())) return checked;
+        for (int i = 0; i < frame.moveCount; ++i) {
+            const MoveEntry& got = frame.moves[i];
+            const auto match =
+                std::find_if(expected.begin(), expected.end(),
+                             [&](const MoveEntry& m) { return m.x == got.x && m.y == got.y; });
+            EXPECT_NE(match, expected.end()) << "ply " << ply;
+            if (match == expected.end()) return checked;
+            EXPECT_EQ(got.score, match->score);
+            EXPECT_EQ(got.flipCount, match->flipCount);
+            for (int f = 0; f < got.flipCount; ++f)
+                EXPECT_EQ(got.flips[f], match->flips[f]);
+        }
+        ++checked;
+    }
+    return checked;
+}
+
+TEST(SearchGeneration, EveryListOfASearchMatchesTestMoveOnTheSearchBoard) {
+    int lists = 0;
+    for (uint32_t seed = 1; seed <= 6; ++seed) {
+        const notation::Position middle = RandomPlayPosition(seed, 24);
+        lists += CheckEveryGeneratedList(middle.board, 3, middle.sideToMove, 0);
+        const notation::Position end = RandomPlayPosition(seed, 50);
+        lists += CheckEveryGeneratedList(end.board, EmptySquares(end.board), end.sideToMove, 1);
+    }
+    EXPECT_GT(lists, 1000);
 }
 
 TEST_F(ScriptedGeneration, GenerationStopsBeforeTheFortyFirstSlot) {
