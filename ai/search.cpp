@@ -3,6 +3,7 @@
 
 #include <bit>
 #include <cstring>
+#include <utility>
 
 #include "ai/board_bits.h"
 #include "ai/evaluation.h"
@@ -257,7 +258,7 @@ void PermuteEntries(MoveEntry* moves, int8_t* order, int count) {
     MoveEntry spare;
     for (int start = 0; start < count; ++start) {
         if (order[start] == start) continue;
-        CopyEntry(spare, moves[start]);
+        spare = moves[start];
         int at = start;
         while (order[at] != start) {
             const int from = order[at];
@@ -265,7 +266,7 @@ void PermuteEntries(MoveEntry* moves, int8_t* order, int count) {
             order[at] = static_cast<int8_t>(at);
             at = from;
         }
-        CopyEntry(moves[at], spare);
+        moves[at] = spare;
         order[at] = static_cast<int8_t>(at);
     }
 }
@@ -278,12 +279,7 @@ void PermuteEntries(MoveEntry* moves, int8_t* order, int count) {
 void SortByScore(MoveEntry* moves, int count) {
     if (count < 2) return;
     if (count == 2) {
-        if (moves[0].score < moves[1].score) {
-            MoveEntry spare;
-            CopyEntry(spare, moves[0]);
-            CopyEntry(moves[0], moves[1]);
-            CopyEntry(moves[1], spare);
-        }
+        if (moves[0].score < moves[1].score) std::swap(moves[0], moves[1]);
         return;
     }
     int8_t order[kMaxMoves];
@@ -292,16 +288,24 @@ void SortByScore(MoveEntry* moves, int count) {
         order[i] = static_cast<int8_t>(i);
         scores[i] = moves[i].score;
     }
+    // The entry at p is held in registers while it meets each later one, and the scores
+    // move with their indices.
     bool moved = false;
     for (int p = 0; p + 1 < count; ++p) {
+        int8_t held = order[p];
+        int32_t heldScore = scores[p];
         for (int j = p + 1; j < count; ++j) {
-            if (scores[order[p]] < scores[order[j]]) {
-                const int8_t swap = order[p];
-                order[p] = order[j];
-                order[j] = swap;
-                moved = true;
-            }
+            const int8_t other = order[j];
+            const int32_t otherScore = scores[j];
+            const bool exchange = heldScore < otherScore;
+            order[j] = exchange ? held : other;
+            scores[j] = exchange ? heldScore : otherScore;
+            held = exchange ? other : held;
+            heldScore = exchange ? otherScore : heldScore;
+            moved |= exchange;
         }
+        order[p] = held;
+        scores[p] = heldScore;
     }
     if (moved) PermuteEntries(moves, order, count);
 }
@@ -444,10 +448,9 @@ namespace {
     board[moveSquare] = static_cast<uint8_t>(side);
     uint64_t turned = 0;
     for (int i = 0; i < flipCount; ++i) {
-        const SquarePos at = move.flips[i];
-        const int index = SquareIndex(at.x, at.y);
+        const int index = SquareIndex(move.flips[i].x, move.flips[i].y);
         board[index] = static_cast<uint8_t>(side);
-        frame.undo[i] = at;
+        frame.undo[i] = move.flips[i];
         turned |= uint64_t{1} << index;
     }
     MirrorMove(moveSquare, turned, side);
