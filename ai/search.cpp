@@ -52,32 +52,46 @@ constexpr LineTables MakeLineTables() {
 }
 constexpr LineTables kLines = MakeLineTables();
 
-// The 3x3 block around a square, packed as NW N NE W E SW S SE (bits 0..7), to the directions
-// of kDirections (bit d for direction d).
+// The directions in which a square's neighbour is one of a set, found by one multiplication:
+// with the square moved to bit 9, its neighbours lie at bits 9 + 8 * dy + dx (0..2, 8, 10,
+// 16..18), and the multiplier gathers those eight bits into the top byte without any two
+// subsets colliding; a table turns that byte into the directions of kDirections (bit d for
+// direction d).
+constexpr uint64_t kGatherNeighbours = 0x0402600000000000ull;
+
+constexpr int GatheredByte(uint64_t block) {
+    return static_cast<int>((block * kGatherNeighbours) >> 56);
+}
+
 struct BlockDirections {
     uint8_t directions[256];
+    bool collides;  // two subsets gathered into one byte
 };
 constexpr BlockDirections MakeBlockDirections() {
-    constexpr int kDirectionOfBit[8] = {7, 0, 1, 6, 2, 5, 4, 3};
     BlockDirections table{};
-    for (int block = 0; block < 256; ++block) {
-        for (int bit = 0; bit < 8; ++bit) {
-            if (block & (1 << bit)) table.directions[block] |= 1 << kDirectionOfBit[bit];
+    bool used[256] = {};
+    for (int subset = 0; subset < 256; ++subset) {
+        uint64_t block = 0;
+        for (int d = 0; d < 8; ++d) {
+            if (subset & (1 << d))
+                block |= uint64_t{1} << (9 + 8 * kDirections[d].dy + kDirections[d].dx);
         }
+        const int gathered = GatheredByte(block);
+        table.collides = table.collides || used[gathered];
+        used[gathered] = true;
+        table.directions[gathered] = static_cast<uint8_t>(subset);
     }
     return table;
 }
 constexpr BlockDirections kBlockDirections = MakeBlockDirections();
+static_assert(!kBlockDirections.collides);
 
 // The directions in which the square's neighbour is one of bits.
 inline uint32_t NeighbourDirections(int square, uint64_t bits) {
     const uint64_t near = bits & kLines.neighbours[square];
-    // Put the square at bit 9, so its block spans bits 0..2, 8..10 and 16..18 (a rotation:
-    // no neighbour lies outside the board, so nothing wraps round).
-    const uint64_t block = std::rotr(near, square - 9);
-    const uint32_t packed = static_cast<uint32_t>((block & 7) | ((block >> 5) & 8) |
-                                                  ((block >> 6) & 16) | ((block >> 11) & 0xE0));
-    return kBlockDirections.directions[packed];
+    // Put the square at bit 9 (a rotation: no neighbour lies outside the board, so nothing
+    // wraps round).
+    return kBlockDirections.directions[GatheredByte(std::rotr(near, square - 9))];
 }
 
 // The generation works on a mirror of the search board kept up to date as moves are made and
