@@ -11,19 +11,6 @@
 SearchContext gSearch;
 SearchFrame gSearchFrames[kMaxFrames];
 
-// clang-format off
-const uint8_t kEmptyNeighbourWeights[64] = {
-    3, 2, 2, 2, 2, 2, 2, 3,
-    2, 1, 2, 2, 2, 2, 1, 2,
-    2, 2, 2, 2, 2, 2, 2, 2,
-    2, 2, 2, 2, 2, 2, 2, 2,
-    2, 2, 2, 2, 2, 2, 2, 2,
-    2, 2, 2, 2, 2, 2, 2, 2,
-    2, 1, 2, 2, 2, 2, 1, 2,
-    3, 2, 2, 2, 2, 2, 2, 3,
-};
-// clang-format on
-
 namespace {
 
 uint64_t gSearchSteps = 0;

@@ -50,7 +50,18 @@ extern SearchContext gSearch;
 extern SearchFrame gSearchFrames[kMaxFrames];
 
 // Corners 3, the squares diagonally inside them 1, all others 2.
-extern const uint8_t kEmptyNeighbourWeights[64];
+// clang-format off
+inline constexpr uint8_t kEmptyNeighbourWeights[64] = {
+    3, 2, 2, 2, 2, 2, 2, 3,
+    2, 1, 2, 2, 2, 2, 1, 2,
+    2, 2, 2, 2, 2, 2, 2, 2,
+    2, 2, 2, 2, 2, 2, 2, 2,
+    2, 2, 2, 2, 2, 2, 2, 2,
+    2, 2, 2, 2, 2, 2, 2, 2,
+    2, 1, 2, 2, 2, 2, 1, 2,
+    3, 2, 2, 2, 2, 2, 2, 3,
+};
+// clang-format on
 
 // From BeginSearch on the engine keeps its own bit-set copy of the search board, updated with
 // each move it makes and undoes; nothing else may change the search board while a search runs.
