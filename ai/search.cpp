@@ -87,8 +87,8 @@ inline uint32_t NeighbourDirections(int square, uint64_t bits) {
 struct BoardMirror {
     uint64_t black;
     uint64_t white;
-    // Rows -1..8, eight bytes each: the rows outside the board absorb the updates of the
-    // edge rows' neighbours, so an update always touches three whole rows.
+    // Rows -1..8, eight bytes each: with a row of zeros above and below the board, an update
+    // can always touch three whole rows; nothing is ever added to those two.
     alignas(8) uint8_t emptyAround[80];
 };
 BoardMirror gMirror;
@@ -101,7 +101,8 @@ constexpr int ColumnShift(int x) {
 }
 
 // For each square, the rows above, at and below it as words holding the square's weight at
-// each of its neighbours: what filling the square takes from the counts of the squares around.
+// each of its neighbours on the board: what filling the square takes from the counts of the
+// squares around (nothing in a row off the board).
 struct FillDeltas {
     uint64_t rows[64][3];
 };
@@ -111,6 +112,8 @@ constexpr FillDeltas MakeFillDeltas() {
         const uint64_t weight = kEmptyNeighbourWeights[square];
         const int x = square % 8;
         for (int row = 0; row < 3; ++row) {
+            const int ny = square / 8 - 1 + row;
+            if (ny < 0 || ny > 7) continue;
             for (int nx = x - 1; nx <= x + 1; ++nx) {
                 if (nx < 0 || nx > 7 || (row == 1 && nx == x)) continue;
                 deltas.rows[square][row] |= weight << ColumnShift(nx);
@@ -194,8 +197,19 @@ constexpr SquarePositions kSquarePositions = MakeSquarePositions();
 
 // Per direction of kDirections: the step between squares, and whether it leads to higher
 // square numbers (E, SE, S, SW).
-constexpr int kDirectionStep[8] = {-8, -7, 1, 9, 8, 7, -1, -9};
-constexpr bool kTowardsHigher[8] = {false, false, true, true, true, true, false, false};
+struct DirectionSteps {
+    int step[8];
+    bool towardsHigher[8];
+};
+constexpr DirectionSteps MakeDirectionSteps() {
+    DirectionSteps steps{};
+    for (int d = 0; d < 8; ++d) {
+        steps.step[d] = 8 * kDirections[d].dy + kDirections[d].dx;
+        steps.towardsHigher[d] = steps.step[d] > 0;
+    }
+    return steps;
+}
+constexpr DirectionSteps kDirectionSteps = MakeDirectionSteps();
 
 // TestMove on the mirror for an empty square: the same discs in the same order (directions in
 // table order, each run farthest first) and the same score; fills the entry and returns the
@@ -213,10 +227,12 @@ constexpr bool kTowardsHigher[8] = {false, false, true, true, true, true, false,
         const int d = std::countr_zero(directions);
         const uint64_t ray = kLines.rayMasks[square][d];
         const uint64_t stops = ray & ~opponent;
-        const uint64_t first = kTowardsHigher[d] ? stops & (0 - stops) : std::bit_floor(stops);
+        const uint64_t first =
+            kDirectionSteps.towardsHigher[d] ? stops & (0 - stops) : std::bit_floor(stops);
         if ((first & own) == 0) continue;
-        const uint64_t between = ray & (kTowardsHigher[d] ? first - 1 : ~(first + first - 1));
-        const int step = kDirectionStep[d];
+        const uint64_t between =
+            ray & (kDirectionSteps.towardsHigher[d] ? first - 1 : ~(first + first - 1));
+        const int step = kDirectionSteps.step[d];
         for (int at = square + std::popcount(between) * step; at != square; at -= step) {
             entry.flips[turned++] = kSquarePositions.of[at];
             openness += emptyAround[at];
