@@ -501,6 +501,22 @@ void ResetForTesting() {
     S() = State{};
 }
 
+int FixedSystemMetric(int index) {
+    switch (index) {
+        case SM_CXEDGE:
+        case SM_CYEDGE:
+            return 2;
+        case SM_CXICON:
+        case SM_CYICON:
+            return 32;
+        case SM_CXSMICON:
+        case SM_CYSMICON:
+            return 16;
+        default:
+            return 0;
+    }
+}
+
 }  // namespace core
 
 using core::FindWindowRecord;

@@ -202,4 +202,8 @@ int OpenDeviceContextCount();
 // Forgets every window, class, menu, icon and queued message (tests start from nothing).
 void ResetForTesting();
 
+// The metrics that are the same for every backend: edges 2, icons 32, small icons 16 pixels;
+// 0 for any other index.
+int FixedSystemMetric(int index);
+
 }  // namespace desktop::core

@@ -79,17 +79,8 @@ int Metric(int index) {
             return 1024;
         case SM_CYSCREEN:
             return 768;
-        case SM_CXEDGE:
-        case SM_CYEDGE:
-            return 2;
-        case SM_CXICON:
-        case SM_CYICON:
-            return 32;
-        case SM_CXSMICON:
-        case SM_CYSMICON:
-            return 16;
         default:
-            return 0;
+            return core::FixedSystemMetric(index);
     }
 }
 

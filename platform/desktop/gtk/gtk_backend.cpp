@@ -619,17 +619,8 @@ class GtkBackend : public core::Backend {
                 return index == SM_CXSCREEN ? gdk_screen_get_width(screen)
                                             : gdk_screen_get_height(screen);
             }
-            case SM_CXEDGE:
-            case SM_CYEDGE:
-                return 2;
-            case SM_CXICON:
-            case SM_CYICON:
-                return 32;
-            case SM_CXSMICON:
-            case SM_CYSMICON:
-                return 16;
             default:
-                return 0;
+                return core::FixedSystemMetric(index);
         }
     }
 
