@@ -3,7 +3,7 @@
 
 #include <bit>
 
-#include "ai/board_bits.h"
+#include "game/board_bits.h"
 #include "ai/pattern_tables.h"
 #include "game/random.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <utility>
 
-#include "ai/board_bits.h"
+#include "game/board_bits.h"
 #include "ai/evaluation.h"
 
 SearchContext gSearch;

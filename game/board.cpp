@@ -3,6 +3,8 @@
 
 #include <bit>
 
+#include "game/board_bits.h"
+
 Board InitialBoard() {
     Board board{};
     board[SquareIndex(3, 3)] = kWhite;
@@ -50,45 +52,29 @@ void ApplyMove(Board& board, int x, int y, Side side) {
 
 namespace {
 
-// Shifts a bit set one square in a direction, dropping what leaves the board. Bit i is
-// square i = y * 8 + x, so east is << 1 and south (+y) is << 8.
-constexpr uint64_t kNotColumnA = 0xFEFEFEFEFEFEFEFEull;
-constexpr uint64_t kNotColumnH = 0x7F7F7F7F7F7F7F7Full;
-
-template <int kDx, int kDy>
-uint64_t Shift(uint64_t bits) {
-    constexpr int kAmount = kDy * 8 + kDx;
-    if constexpr (kDx == 1) bits &= kNotColumnH;
-    if constexpr (kDx == -1) bits &= kNotColumnA;
-    if constexpr (kAmount > 0) {
-        return bits << kAmount;
-    } else {
-        return bits >> -kAmount;
-    }
+// The squares holding value (none for a value no byte can hold).
+uint64_t SquaresOf(const Board& board, int value) {
+    return value >= 0 && value <= 255
+               ? board_bits::SquaresHolding(board, static_cast<uint8_t>(value))
+               : 0;
 }
 
 // The squares from which own discs can be reached along (dx, dy) over at least one opponent's
 // disc: the classic flood fill over at most six opponent's discs.
 template <int kDx, int kDy>
 uint64_t MovesInDirection(uint64_t own, uint64_t opponent, uint64_t empty) {
-    uint64_t run = Shift<kDx, kDy>(own) & opponent;
+    uint64_t run = board_bits::Shift<kDx, kDy>(own) & opponent;
     for (int i = 0; i < 5; ++i)
-        run |= Shift<kDx, kDy>(run) & opponent;
-    return Shift<kDx, kDy>(run) & empty;
+        run |= board_bits::Shift<kDx, kDy>(run) & opponent;
+    return board_bits::Shift<kDx, kDy>(run) & empty;
 }
 
 }  // namespace
 
 uint64_t LegalMoveMask(const Board& board, Side side) {
-    uint64_t own = 0;
-    uint64_t opponent = 0;
-    uint64_t empty = 0;
-    const Side other = Opponent(side);
-    for (int i = 0; i < 64; ++i) {
-        own |= uint64_t{board[i] == side} << i;
-        opponent |= uint64_t{board[i] == other} << i;
-        empty |= uint64_t{board[i] == kEmpty} << i;
-    }
+    const uint64_t own = SquaresOf(board, side);
+    const uint64_t opponent = SquaresOf(board, Opponent(side));
+    const uint64_t empty = SquaresOf(board, kEmpty);
     return MovesInDirection<0, -1>(own, opponent, empty) |
            MovesInDirection<1, -1>(own, opponent, empty) |
            MovesInDirection<1, 0>(own, opponent, empty) |

@@ -1,6 +1,6 @@
-// Bit sets of the 64-byte board for the computer player's hot paths: bit y * 8 + x is square
-// (x, y), so ascending bit order is row-major order. Used to skip squares that cannot matter;
-// every value is still defined by the board bytes.
+// Bit sets of the 64-byte board for the hot paths of the rules and the computer player: bit
+// y * 8 + x is square (x, y), so ascending bit order is row-major order. Every value is still
+// defined by the board bytes.
 #pragma once
 
 #include <bit>
@@ -14,6 +14,27 @@
 
 namespace board_bits {
 
+// The squares whose byte equals value.
+inline uint64_t SquaresHolding(const Board& board, uint8_t value) {
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(static_cast<char>(value));
+    uint64_t squares = 0;
+    for (int i = 0; i < 4; ++i) {
+        const __m128i bytes =
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(board.data() + 16 * i));
+        squares |= static_cast<uint64_t>(
+                       static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, wanted))))
+                   << (16 * i);
+    }
+    return squares;
+#else
+    uint64_t squares = 0;
+    for (int i = 0; i < 64; ++i)
+        squares |= uint64_t{board[i] == value} << i;
+    return squares;
+#endif
+}
+
 struct Discs {
     uint64_t black;     // bytes equal to 1
     uint64_t white;     // bytes equal to 2
@@ -21,33 +42,8 @@ struct Discs {
 };
 
 inline Discs FromBoard(const Board& board) {
-#if defined(__SSE2__)
-    uint64_t black = 0;
-    uint64_t white = 0;
-    uint64_t empty = 0;
-    for (int i = 0; i < 4; ++i) {
-        const __m128i bytes =
-            _mm_loadu_si128(reinterpret_cast<const __m128i*>(board.data() + 16 * i));
-        black |= static_cast<uint64_t>(static_cast<uint32_t>(
-                     _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(kBlack)))))
-                 << (16 * i);
-        white |= static_cast<uint64_t>(static_cast<uint32_t>(
-                     _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(kWhite)))))
-                 << (16 * i);
-        empty |= static_cast<uint64_t>(static_cast<uint32_t>(
-                     _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_setzero_si128()))))
-                 << (16 * i);
-    }
-    return {black, white, ~empty};
-#else
-    Discs discs{0, 0, 0};
-    for (int i = 0; i < 64; ++i) {
-        discs.black |= uint64_t{board[i] == kBlack} << i;
-        discs.white |= uint64_t{board[i] == kWhite} << i;
-        discs.occupied |= uint64_t{board[i] != kEmpty} << i;
-    }
-    return discs;
-#endif
+    return {SquaresHolding(board, kBlack), SquaresHolding(board, kWhite),
+            ~SquaresHolding(board, kEmpty)};
 }
 
 constexpr uint64_t kNotColumnA = 0xFEFEFEFEFEFEFEFEull;
