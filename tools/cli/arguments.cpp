@@ -81,6 +81,15 @@ std::optional<notation::Position> ParsePositionArgument(Arguments& arguments,
     return position;
 }
 
+std::optional<notation::Position> TakePositionArgument(Arguments& arguments) {
+    const std::optional<std::string> text = arguments.TakePositional();
+    if (!text) {
+        arguments.Fail("missing POSITION");
+        return std::nullopt;
+    }
+    return ParsePositionArgument(arguments, *text);
+}
+
 std::optional<int64_t> ParseInteger(Arguments& arguments, std::string_view what,
                                     const std::string& text, int64_t low, int64_t high) {
     int64_t value = 0;

@@ -60,6 +60,8 @@ class Arguments {
 // Parses a position argument, reporting "position: <problem> at character N".
 std::optional<notation::Position> ParsePositionArgument(Arguments& arguments,
                                                         const std::string& text);
+// Takes the next positional argument as a position: "missing POSITION" when there is none.
+std::optional<notation::Position> TakePositionArgument(Arguments& arguments);
 // Parses an integer argument; reports what it was meant to be.
 std::optional<int64_t> ParseInteger(Arguments& arguments, std::string_view what,
                                     const std::string& text, int64_t low, int64_t high);

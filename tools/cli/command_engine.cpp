@@ -109,12 +109,7 @@ int RunMove(Arguments& arguments) {
         }
     }
     if (arguments.failed() || !TakeClockOption(arguments)) return kExitBadInput;
-    const std::optional<std::string> text = arguments.TakePositional();
-    if (!text) {
-        arguments.Fail("missing POSITION");
-        return kExitBadInput;
-    }
-    const std::optional<notation::Position> position = ParsePositionArgument(arguments, *text);
+    const std::optional<notation::Position> position = TakePositionArgument(arguments);
     if (!position || !arguments.CheckNothingLeft()) return kExitBadInput;
 
     if (const char* answer = NoMoveAnswer(*position)) {
@@ -130,12 +125,7 @@ int RunMove(Arguments& arguments) {
 }
 
 int RunSolve(Arguments& arguments) {
-    const std::optional<std::string> text = arguments.TakePositional();
-    if (!text) {
-        arguments.Fail("missing POSITION");
-        return kExitBadInput;
-    }
-    const std::optional<notation::Position> position = ParsePositionArgument(arguments, *text);
+    const std::optional<notation::Position> position = TakePositionArgument(arguments);
     if (!position || !arguments.CheckNothingLeft()) return kExitBadInput;
     if (const char* answer = NoMoveAnswer(*position)) {
         std::cout << answer << "\n";

@@ -36,12 +36,7 @@ int RunPerft(Arguments& arguments) {
 }
 
 int RunLegal(Arguments& arguments) {
-    std::optional<std::string> text = arguments.TakePositional();
-    if (!text) {
-        arguments.Fail("missing POSITION");
-        return kExitBadInput;
-    }
-    std::optional<notation::Position> position = ParsePositionArgument(arguments, *text);
+    std::optional<notation::Position> position = TakePositionArgument(arguments);
     if (!position || !arguments.CheckNothingLeft()) return kExitBadInput;
 
     SquarePos moves[64];
