@@ -3,8 +3,8 @@
 
 #include <bit>
 
-#include "game/board_bits.h"
 #include "ai/pattern_tables.h"
+#include "game/board_bits.h"
 #include "game/random.h"
 
 namespace {

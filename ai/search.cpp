@@ -5,8 +5,8 @@
 #include <cstring>
 #include <utility>
 
-#include "game/board_bits.h"
 #include "ai/evaluation.h"
+#include "game/board_bits.h"
 
 SearchContext gSearch;
 SearchFrame gSearchFrames[kMaxFrames];
