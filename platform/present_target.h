@@ -8,7 +8,7 @@
 namespace platform {
 
 class PresentTarget {
-public:
+  public:
     virtual ~PresentTarget() = default;
 
     // pixels holds height rows of width pixels, 0x00RRGGBB each, rows strideInPixels apart.
