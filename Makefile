@@ -4,10 +4,11 @@
 BUILD      ?= build
 SANITIZE   ?= build-sanitize
 FUZZ       ?= build-fuzz
+WINDOWS    ?= build-windows
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps configure build play test test-sanitize bench fuzz format clean
+.PHONY: all deps configure build play test test-sanitize bench fuzz windows test-windows format clean
 
 all: build
 
@@ -45,8 +46,21 @@ fuzz: deps
 	    -DZANTOBEL_FUZZ=ON -DZANTOBEL_UNIT_TESTS_ONLY=ON
 	cmake --build $(FUZZ) -j $(JOBS) --target fuzzers
 
+# The 64-bit Windows programs, cross-built with MinGW-w64; their tests run under Wine, and
+# the command-line tool is compared byte for byte with the Linux build's.
+$(WINDOWS)/build.ninja: | deps
+	cmake -S . -B $(WINDOWS) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
+	    -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
+	    -DZANTOBEL_LINUX_CLI=$(abspath $(BUILD))/zantobel-cli
+
+windows: deps $(WINDOWS)/build.ninja
+	cmake --build $(WINDOWS) -j $(JOBS)
+
+test-windows: build windows
+	cd $(WINDOWS) && ctest --output-on-failure -j $(JOBS)
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE) $(FUZZ)
+	rm -rf $(BUILD) $(SANITIZE) $(FUZZ) $(WINDOWS)

@@ -15,6 +15,10 @@ packages=(
   clang libclang-rt-14-dev llvm clang-format
   # the real window under a virtual display, driven like a person would
   xvfb xauth xdotool openbox wmctrl imagemagick x11-utils fonts-ipafont-gothic dbus
+  # the Windows build (MinGW-w64 with POSIX threads, windres) and its tests under Wine;
+  # flock (util-linux) guards the making of the tests' Wine prefix
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  mingw-w64-x86-64-dev wine wine64 util-linux
 )
 
 missing=()

@@ -3,6 +3,11 @@
 
 #include "tools/cli/cli.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace {
 
 void PrintOverview(std::ostream& out) {
@@ -16,9 +21,18 @@ void PrintOverview(std::ostream& out) {
            "`zantobel-cli COMMAND --help` describes one command.\n";
 }
 
+// The output is the same bytes on every system: no CR is added before each LF on Windows.
+void UseBinaryOutput() {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    UseBinaryOutput();
     if (argc < 2) {
         PrintOverview(std::cerr);
         return cli::kExitBadInput;
