@@ -14,10 +14,19 @@ add_compile_definitions(NOMINMAX WIN32_LEAN_AND_MEAN)
 
 # ctest runs each cross-built test program through this script (Wine, private prefix).
 set(ZANTOBEL_WINEPREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
+set(ZANTOBEL_WINE_FONTS ${CMAKE_SOURCE_DIR}/cmake/wine-fonts.reg)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run.sh
                @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
                GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run.sh)
+# The prefix is made at build time (about 10 to 30 s once): ctest lists each program's tests
+# under Wine with a time limit of a few seconds, which a first start of Wine would exceed.
+add_custom_command(OUTPUT ${ZANTOBEL_WINEPREFIX}/.zantobel-ready
+                   COMMAND ${CMAKE_COMMAND} -E rm -f ${ZANTOBEL_WINEPREFIX}/.zantobel-ready
+                   COMMAND ${CMAKE_BINARY_DIR}/wine-run.sh --prepare
+                   DEPENDS ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh.in ${ZANTOBEL_WINE_FONTS}
+                   COMMENT "Making the Wine prefix for the tests")
+add_custom_target(zantobel_wine_prefix ALL DEPENDS ${ZANTOBEL_WINEPREFIX}/.zantobel-ready)
 # Listing a program's tests starts Wine; do it when ctest runs, not after every link.
 set(CMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE PRE_TEST)
 

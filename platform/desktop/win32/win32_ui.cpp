@@ -3,6 +3,17 @@
 #include "platform/desktop/win32/win32_system.h"
 
 namespace desktop {
+namespace {
+
+// When a modal dialog or box goes away, a system without composition sends its owner
+// WM_PAINT for what it uncovers, and the game counts on that paint (the settings re-create
+// the device while their dialog is up). With composition, and under Wine, the owner just
+// shows its last image again, so the floor asks for the paint itself.
+void RepaintAfterModal(HWND owner) {
+    if (owner && ::IsWindow(owner)) ::InvalidateRect(owner, nullptr, FALSE);
+}
+
+}  // namespace
 
 HICON LoadIcon(HINSTANCE instance, const char* name) {
     return ::LoadIconA(instance, name);
@@ -39,7 +50,9 @@ UINT GetMenuState(HMENU menu, UINT item, UINT flags) {
 
 INT_PTR DialogBoxParam(HINSTANCE instance, const char* templateName, HWND owner, DLGPROC proc,
                        LPARAM initParam) {
-    return ::DialogBoxParamA(instance, templateName, owner, proc, initParam);
+    const INT_PTR result = ::DialogBoxParamA(instance, templateName, owner, proc, initParam);
+    RepaintAfterModal(owner);
+    return result;
 }
 BOOL EndDialog(HWND dialog, INT_PTR result) {
     return ::EndDialog(dialog, result);
@@ -64,7 +77,9 @@ BOOL CheckRadioButton(HWND dialog, int first, int last, int check) {
 }
 
 int MessageBox(HWND owner, const char* text, const char* caption, UINT type) {
-    return ::MessageBoxA(owner, text, caption, type);
+    const int pressed = ::MessageBoxA(owner, text, caption, type);
+    RepaintAfterModal(owner);
+    return pressed;
 }
 
 void InitCommonControls() {
