@@ -24,7 +24,12 @@ class WindowPresentTarget : public platform::PresentTarget {
     void Present(const uint32_t* pixels, int width, int height, int stride) override {
         Native* n = NativeOf(hwnd_);
         if (!n || !pixels || width <= 0 || height <= 0 || stride < width) return;
-        n->image.resize(static_cast<size_t>(width) * height);
+        const size_t needed = static_cast<size_t>(width) * height;
+        // After a shrink the copy of a much larger picture is given back, not kept for good.
+        if (n->image.capacity() / 2 > needed)
+            n->image = std::vector<uint32_t>(needed);
+        else
+            n->image.resize(needed);
         for (int y = 0; y < height; ++y)
             std::memcpy(&n->image[static_cast<size_t>(y) * width],
                         pixels + static_cast<size_t>(y) * stride, sizeof(uint32_t) * width);
@@ -155,10 +160,42 @@ WPARAM VirtualKey(guint keyval) {
 
 // --- Signals of a top-level window ---
 
-gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer data) {
+// GTK lays out and paints in one frame, but the size message comes right after it (see
+// OnSizeAllocate): for that one frame the last picture is shown scaled to the new size, and
+// the paint for the new size follows as soon as the program has heard of it.
+void DrawStretched(HWND hwnd, Native& n, GtkWidget* widget, cairo_t* cr) {
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
+    if (n.image.empty() || n.imageWidth <= 0 || n.imageHeight <= 0) return;
+    const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, n.imageWidth);
+    if (stride != n.imageWidth * 4) return;
+    core::Window* w = core::FindWindowRecord(hwnd);
+    if (!w || w->clientWidth <= 0 || w->clientHeight <= 0) return;
+    const double sx = static_cast<double>(gtk_widget_get_allocated_width(widget)) / w->clientWidth;
+    const double sy =
+        static_cast<double>(gtk_widget_get_allocated_height(widget)) / w->clientHeight;
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(n.image.data()), CAIRO_FORMAT_RGB24, n.imageWidth,
+        n.imageHeight, stride);
+    cairo_save(cr);
+    cairo_scale(cr, sx, sy);
+    cairo_set_source_surface(cr, surface, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_FAST);
+    cairo_rectangle(cr, 0, 0, n.imageWidth, n.imageHeight);
+    cairo_fill(cr);
+    cairo_restore(cr);
+    cairo_surface_destroy(surface);
+}
+
+gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
     HWND hwnd = HandleOf(data);
     Native* n = NativeOf(hwnd);
     if (!n) return FALSE;
+    if (n->sizePending) {
+        DrawStretched(hwnd, *n, widget, cr);
+        n->drawAfterSize = true;
+        return TRUE;
+    }
     // What was last presented stays on screen unless the paint presents anew, as a window's
     // contents stay on the platform's screen until repainted.
     cairo_set_source_rgb(cr, 0, 0, 0);
@@ -224,6 +261,11 @@ gboolean DeliverSize(gpointer data) {
     GtkAllocation a;
     gtk_widget_get_allocation(n->overlay, &a);
     core::ClientSizeChanged(hwnd, a.width, a.height, SIZE_RESTORED);
+    // A frame drawn while the size was on its way showed a stand-in; paint for real now.
+    if ((n = NativeOf(hwnd)) && n->drawAfterSize) {
+        n->drawAfterSize = false;
+        if (n->drawing) gtk_widget_queue_draw(n->drawing);
+    }
     return G_SOURCE_REMOVE;
 }
 
