@@ -7,6 +7,10 @@
 #include <gdk/gdkkeysyms.h>
 #include <unistd.h>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +21,43 @@ namespace desktop::gtk {
 
 int gUpdating = 0;
 
+namespace {
+
+// glibc keeps freed blocks below its (self-raising) mapping threshold in the heap; after a
+// shrink the copy of a large picture would otherwise stay resident.
+void GiveBackFreedPages() {
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
+
+// The part of a draw that can reach the screen: the draw's clip less whatever lies beyond
+// the screen's edges. A window much larger than the screen would otherwise send its whole
+// picture to the display on every paint, through shared memory that cairo keeps afterwards.
+cairo_rectangle_t ShownPart(GtkWidget* widget, cairo_t* cr) {
+    double x0, y0, x1, y1;
+    cairo_clip_extents(cr, &x0, &y0, &x1, &y1);
+    GdkWindow* gdk = widget ? gtk_widget_get_window(widget) : nullptr;
+    if (gdk && gtk_widget_get_realized(widget)) {
+        int originX = 0, originY = 0;
+        gdk_window_get_origin(gdk, &originX, &originY);
+        if (!gtk_widget_get_has_window(widget)) {
+            GtkAllocation a;
+            gtk_widget_get_allocation(widget, &a);
+            originX += a.x;
+            originY += a.y;
+        }
+        GdkScreen* screen = gtk_widget_get_screen(widget);
+        x0 = std::max<double>(x0, -originX);
+        y0 = std::max<double>(y0, -originY);
+        x1 = std::min<double>(x1, gdk_screen_get_width(screen) - originX);
+        y1 = std::min<double>(y1, gdk_screen_get_height(screen) - originY);
+    }
+    return {x0, y0, std::max(0.0, x1 - x0), std::max(0.0, y1 - y0)};
+}
+
+}  // namespace
+
 class WindowPresentTarget : public platform::PresentTarget {
   public:
     explicit WindowPresentTarget(HWND hwnd) : hwnd_(hwnd) {}
@@ -26,10 +67,12 @@ class WindowPresentTarget : public platform::PresentTarget {
         if (!n || !pixels || width <= 0 || height <= 0 || stride < width) return;
         const size_t needed = static_cast<size_t>(width) * height;
         // After a shrink the copy of a much larger picture is given back, not kept for good.
-        if (n->image.capacity() / 2 > needed)
+        if (n->image.capacity() / 2 > needed) {
             n->image = std::vector<uint32_t>(needed);
-        else
+            GiveBackFreedPages();
+        } else {
             n->image.resize(needed);
+        }
         for (int y = 0; y < height; ++y)
             std::memcpy(&n->image[static_cast<size_t>(y) * width],
                         pixels + static_cast<size_t>(y) * stride, sizeof(uint32_t) * width);
@@ -45,12 +88,16 @@ class WindowPresentTarget : public platform::PresentTarget {
         if (n.image.empty()) return;
         int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, n.imageWidth);
         if (stride != n.imageWidth * 4) return;
+        cairo_rectangle_t shown = ShownPart(n.drawing, cr);
+        const double right = std::min<double>(shown.x + shown.width, n.imageWidth);
+        const double bottom = std::min<double>(shown.y + shown.height, n.imageHeight);
+        if (right <= shown.x || bottom <= shown.y) return;
         cairo_surface_t* surface = cairo_image_surface_create_for_data(
             reinterpret_cast<unsigned char*>(n.image.data()), CAIRO_FORMAT_RGB24, n.imageWidth,
             n.imageHeight, stride);
         cairo_save(cr);
         cairo_set_source_surface(cr, surface, 0, 0);
-        cairo_rectangle(cr, 0, 0, n.imageWidth, n.imageHeight);
+        cairo_rectangle(cr, shown.x, shown.y, right - shown.x, bottom - shown.y);
         cairo_fill(cr);
         cairo_restore(cr);
         cairo_surface_destroy(surface);
@@ -174,10 +221,14 @@ void DrawStretched(HWND hwnd, Native& n, GtkWidget* widget, cairo_t* cr) {
     const double sx = static_cast<double>(gtk_widget_get_allocated_width(widget)) / w->clientWidth;
     const double sy =
         static_cast<double>(gtk_widget_get_allocated_height(widget)) / w->clientHeight;
+    const cairo_rectangle_t shown = ShownPart(widget, cr);
+    if (shown.width <= 0 || shown.height <= 0 || sx <= 0 || sy <= 0) return;
     cairo_surface_t* surface = cairo_image_surface_create_for_data(
         reinterpret_cast<unsigned char*>(n.image.data()), CAIRO_FORMAT_RGB24, n.imageWidth,
         n.imageHeight, stride);
     cairo_save(cr);
+    cairo_rectangle(cr, shown.x, shown.y, shown.width, shown.height);
+    cairo_clip(cr);
     cairo_scale(cr, sx, sy);
     cairo_set_source_surface(cr, surface, 0, 0);
     cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_FAST);
