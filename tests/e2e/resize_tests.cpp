@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <sstream>
 
@@ -26,7 +27,7 @@ struct Point {
 
 Process gProgram;
 std::string gWindow;
-int gSceneTop = 0;    // the menu bar above the scene area
+int gSceneTop = 0;     // the menu bar above the scene area
 int gStatusStrip = 0;  // the status bar below it
 
 std::string Size(int width, int height) {
@@ -45,6 +46,21 @@ Point WindowSize() {
 
 void ResizeTo(int width, int height) {
     e2e::Run("timeout 10 xdotool windowsize --sync " + gWindow + " " + Size(width, height));
+}
+
+// Drags the size grip in the window's bottom-right corner by (dx, dy) on the screen.
+void DragSizeGrip(int dx, int dy) {
+    std::string info;
+    e2e::Run("xwininfo -id " + gWindow, &info);
+    auto field = [&info](const std::string& label) {
+        const size_t at = info.find(label);
+        return at == std::string::npos ? 0 : std::atoi(info.c_str() + at + label.size());
+    };
+    const int x = field("Absolute upper-left X:") + field("Width:") - 3;
+    const int y = field("Absolute upper-left Y:") + field("Height:") - 3;
+    e2e::Run("xdotool mousemove --sync " + Size(x, y) + " mousedown 1 sleep 0.3 mousemove " +
+             Size(x + dx / 2, y + dy / 2) + " sleep 0.2 mousemove " + Size(x + dx, y + dy) +
+             " sleep 0.3 mouseup 1");
 }
 
 long ResidentKilobytes() {
@@ -126,7 +142,8 @@ std::string ClickLands(const Image& shot) {
     for (auto& [name, p] : centres) {
         if (p.x < 0 || p.y < 0 || p.x >= shot.width || p.y >= shot.height) continue;
         if (!IsMarker(shot.At(p.x, p.y))) continue;
-        const long d = long{p.x - middle.x} * (p.x - middle.x) + long{p.y - middle.y} * (p.y - middle.y);
+        const long d =
+            long{p.x - middle.x} * (p.x - middle.x) + long{p.y - middle.y} * (p.y - middle.y);
         if (best < 0 || d < best) {
             best = d;
             target = name;
@@ -184,31 +201,43 @@ class Resize : public ::testing::Test {
 TEST_F(Resize, EverySizeChangeShowsTheWholeBoardForTheNewSizeAndClicksLand) {
     ASSERT_GT(gSceneTop, 0);
     ASSERT_GT(gStatusStrip, 0);
+    auto command = [](const char* text) {
+        return [text] {
+            char line[256];
+            std::snprintf(line, sizeof line, text, gWindow.c_str(), gWindow.c_str());
+            e2e::Run(std::string("timeout 10 sh -c '") + line + "'");
+        };
+    };
     struct Step {
         const char* name;
-        const char* command;  // with %s for the window
+        std::function<void()> act;
         bool click;
     } steps[] = {
-        {"larger", "xdotool windowsize --sync %s 700 560", true},
-        {"smaller", "xdotool windowsize --sync %s 300 260", true},
-        {"maximised", "wmctrl -i -r %s -b add,maximized_vert,maximized_horz", true},
-        {"restored", "wmctrl -i -r %s -b remove,maximized_vert,maximized_horz", true},
-        {"very small", "xdotool windowsize --sync %s 160 110", false},
-        {"no scene height", "xdotool windowsize --sync %s 300 30", false},
-        {"larger again", "xdotool windowsize --sync %s 520 460", true},
+        {"larger", command("xdotool windowsize --sync %s 700 560"), true},
+        {"smaller", command("xdotool windowsize --sync %s 300 260"), true},
+        {"maximised", command("wmctrl -i -r %s -b add,maximized_vert,maximized_horz"), true},
+        {"restored", command("wmctrl -i -r %s -b remove,maximized_vert,maximized_horz"), true},
+        {"dragged by the size grip", [] { DragSizeGrip(260, 180); }, true},
+        {"very small", command("xdotool windowsize --sync %s 160 110"), false},
+        {"no scene height", command("xdotool windowsize --sync %s 300 30"), false},
+        {"larger again", command("xdotool windowsize --sync %s 520 460"), true},
         {"minimised and restored",
-         "xdotool windowminimize --sync %s; sleep 1; xdotool windowactivate --sync %s", true},
+         command("xdotool windowminimize --sync %s; sleep 1; xdotool windowactivate --sync %s"),
+         true},
     };
     for (const Step& s : steps) {
-        char command[256];
-        std::snprintf(command, sizeof command, s.command, gWindow.c_str(), gWindow.c_str());
-        e2e::Run(std::string("timeout 10 sh -c '") + command + "'");
+        const Point before = WindowSize();
+        s.act();
         SleepSeconds(0.5);
         const Image shot = SettledScreenshot();
         ASSERT_FALSE(shot.Empty()) << s.name;
-        SavePng(shot, std::string(ZANTOBEL_E2E_OUT "/resize-") + s.name + ".png");
+        std::string file = std::string(ZANTOBEL_E2E_OUT "/resize-") + s.name + ".png";
+        std::replace(file.begin(), file.end(), ' ', '-');
+        SavePng(shot, file);
         const Point size = WindowSize();
         std::printf("%s: window %dx%d\n", s.name, size.x, size.y);
+        const bool sameSize = size.x == before.x && size.y == before.y;
+        EXPECT_EQ(sameSize, std::string(s.name) == "minimised and restored") << s.name;
         if (std::string(s.name) == "no scene height") {
             EXPECT_LE(shot.height - gSceneTop - gStatusStrip, 0) << "the window kept a scene area";
             EXPECT_EQ(WaitForExit(gProgram, 0), std::nullopt) << "the program ended";
