@@ -274,20 +274,29 @@ TEST_F(Resize, MemoryGoesBackAfterAVeryLargeWindowShrinks) {
     EXPECT_LT(after - start, 30 * 1024) << "buffers for the large window were kept";
 }
 
+int FailureBoxes() {
+    std::string out;
+    e2e::Run("xdotool search --onlyvisible --name '^エラー$'", &out);
+    int boxes = 0;
+    std::istringstream ids(out);
+    for (std::string id; ids >> id;)
+        ++boxes;
+    return boxes;
+}
+
 TEST_F(Resize, AWindowTooLargeForTheDeviceShowsOneBoxAndTheBoardPlaysOnAfterIt) {
     int mostBoxes = 0;
     for (const char* size : {"2000 1500", "7000 6000", "7500 6000", "8000 6000"}) {
         e2e::Run("timeout 10 xdotool windowsize " + gWindow + " " + size);
         SleepSeconds(1.0);
-        std::string out;
-        e2e::Run("xdotool search --onlyvisible --name '^エラー$'", &out);
-        int boxes = 0;
-        std::istringstream ids(out);
-        for (std::string id; ids >> id;)
-            ++boxes;
+        const int boxes = FailureBoxes();
         std::printf("window %s: %d failure box(es)\n", size, boxes);
         mostBoxes = std::max(mostBoxes, boxes);
     }
+    // A slow machine may still be opening boxes for the last steps.
+    WaitForWindow("^エラー$", 10);
+    SleepSeconds(2.0);
+    mostBoxes = std::max(mostBoxes, FailureBoxes());
     EXPECT_EQ(mostBoxes, 1) << "never more than one box, and one there must be";
     // Back to a size the device can do, then the player closes the box.
     ResizeTo(520, 460);
