@@ -9,8 +9,14 @@ enable_language(RC)
 
 # Nothing of MinGW's run time beside the .exe: libgcc, libstdc++ and winpthread go in.
 add_link_options(-static)
+# A release carries no symbols, which the download does not need.
+add_link_options($<$<CONFIG:Release>:-s>)
 # The Windows headers' min and max macros would break std::min and std::max.
 add_compile_definitions(NOMINMAX WIN32_LEAN_AND_MEAN)
+
+if(NOT BUILD_TESTING)
+    return()
+endif()
 
 # ctest runs each cross-built test program through this script (Wine, private prefix).
 set(ZANTOBEL_WINEPREFIX ${CMAKE_BINARY_DIR}/wine-prefix)
