@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows command-line tool under Wine must print exactly what the Linux one prints:
 # the same bytes on stdout and stderr and the same exit code, for every engine command at
-# every level, seeded games, and bad input.
+# every level, seeded games, and bad input; and render the same pictures.
 # Usage: cli_same_bytes.sh LINUX_CLI WINE_RUNNER WINDOWS_CLI
 set -uo pipefail
 linux=$1 runner=$2 windows=$3
@@ -47,4 +47,30 @@ for case in "${cases[@]}"; do
     fi
 done
 echo "$failures of ${#cases[@]} cases differ"
+
+# render writes PNG through libpng on Linux and through the tool's own writer on Windows, so
+# the files differ while the pictures must not: every pixel is compared.
+renders=(
+    "--width 400 --height 300"
+    "--width 640 --height 480 --quality gouraud --camera -20,-8 $midgame"
+    "--width 320 --height 200 --quality wireframe $endgame"
+)
+for options in "${renders[@]}"; do
+    read -r -a words <<<"$options"
+    if [[ ${words[-1]} =~ ^[XO]$ ]]; then
+        side=${words[-1]}; unset 'words[-1]'
+        words[-1]="${words[-1]} $side"
+    fi
+    "$linux" render --out "$work/l.png" "${words[@]}" >/dev/null 2>&1
+    # Wine takes a Unix path for the file as it is.
+    "$runner" "$windows" render --out "$work/w.png" "${words[@]}" >/dev/null 2>&1
+    differing=$(compare -metric AE "$work/l.png" "$work/w.png" null: 2>&1)
+    if [[ $differing != 0 ]]; then
+        echo "DIFFERS: zantobel-cli render $options ($differing pixels differ)"
+        failures=$((failures + 1))
+    else
+        echo "same pixels: zantobel-cli render $options"
+    fi
+    rm -f "$work/l.png" "$work/w.png"
+done
 [[ $failures == 0 ]]
