@@ -29,17 +29,6 @@ std::string gWindow;
 Rect gScene;  // the scene area inside the window, found from the background colour
 double gFirstFrameSeconds = 0;
 
-// The program under test and where its pictures go: the Linux build's by default. The
-// Windows build runs the same cases on zantobel.exe under Wine by setting both.
-std::string ProgramPath() {
-    const char* program = std::getenv("ZANTOBEL_E2E_PROGRAM");
-    return program && *program ? program : ZANTOBEL_PATH;
-}
-std::string OutPath(const char* name) {
-    const char* folder = std::getenv("ZANTOBEL_E2E_OUT_DIR");
-    return std::string(folder && *folder ? folder : ZANTOBEL_E2E_OUT) + "/" + name;
-}
-
 // Square centres in window coordinates for the camera after left and up arrow presses, as
 // the view's own projection gives them.
 std::map<std::string, Point> SquareCentres(int left, int up) {
@@ -125,7 +114,7 @@ class Game : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         const auto start = std::chrono::steady_clock::now();
-        gProgram = Start(ProgramPath());
+        gProgram = Start(ProgramUnderTest(ZANTOBEL_PATH));
         ASSERT_TRUE(WaitForWindow("^ZANTOBEL$", 20, &gWindow)) << "no window";
         std::optional<Rect> scene;
         for (int i = 0; i < 200 && !scene; ++i) {
@@ -153,7 +142,7 @@ class Game : public ::testing::Test {
 TEST_F(Game, WindowOpensWithTheBoardDiscsAndMarkers) {
     const Image shot = SettledScreenshot();
     ASSERT_FALSE(shot.Empty());
-    SavePng(shot, OutPath("screenshot.png"));
+    SavePng(shot, OutputPath(ZANTOBEL_E2E_OUT, "screenshot.png"));
     auto c = SquareCentres(0, 0);
     EXPECT_EQ(PixelAt(shot, c["a1"]), kBackground) << "an empty square shows the background";
     EXPECT_EQ(PixelAt(shot, c["h8"]), kBackground);
@@ -297,7 +286,7 @@ TEST_F(Game, SettingsDialogSwitchesToGouraudShadingAtOnce) {
     ASSERT_TRUE(WaitForNoWindow("^設定$", 10));
     const Image after = SettledScreenshot();
     EXPECT_FALSE(SameScene(before, after)) << "the shading change shows at once";
-    SavePng(after, OutPath("gouraud.png"));
+    SavePng(after, OutputPath(ZANTOBEL_E2E_OUT, "gouraud.png"));
 }
 
 TEST_F(Game, ComputersPlayToTheEndAndTheResultDialogOpens) {
@@ -310,8 +299,8 @@ TEST_F(Game, ComputersPlayToTheEndAndTheResultDialogOpens) {
     std::string dialog;
     ASSERT_TRUE(WaitForWindow("^対局結果$", 180, &dialog)) << "the game never ended";
     SleepSeconds(0.5);
-    SavePng(Screenshot(dialog), OutPath("result-dialog.png"));
-    SavePng(Screenshot("root"), OutPath("result-over-settings.png"));
+    SavePng(Screenshot(dialog), OutputPath(ZANTOBEL_E2E_OUT, "result-dialog.png"));
+    SavePng(Screenshot("root"), OutputPath(ZANTOBEL_E2E_OUT, "result-over-settings.png"));
     Keys(dialog, "Return");
     ASSERT_TRUE(WaitForNoWindow("^対局結果$", 10));
     EXPECT_TRUE(settingsOpened) << "the result was to open over the settings";
@@ -347,7 +336,7 @@ TEST_F(Game, ComputersPlayToTheEndAndTheResultDialogOpens) {
 }
 
 TEST_F(Game, ASecondCopyEndsAtOnceWhileTheFirstRuns) {
-    Process second = Start(ProgramPath());
+    Process second = Start(ProgramUnderTest(ZANTOBEL_PATH));
     const std::optional<int> code = WaitForExit(second, 10);
     ASSERT_TRUE(code) << "the second copy kept running";
     EXPECT_EQ(*code, 0);
