@@ -4,10 +4,13 @@
 BUILD      ?= build
 SANITIZE   ?= build-sanitize
 FUZZ       ?= build-fuzz
+# The whole program (game, CLI, monkey) with AddressSanitizer and UndefinedBehaviorSanitizer.
+SANITIZE_ALL ?= build-sanitize-all
+MINUTES    ?= 30
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 
-.PHONY: all deps configure build play test test-sanitize bench fuzz format clean
+.PHONY: all deps configure build play test test-sanitize monkey-sanitize soak bench fuzz format clean
 
 all: build
 
@@ -36,6 +39,19 @@ test-sanitize: deps
 	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	    ctest --output-on-failure -j $(JOBS) -L unit
 
+# The monkey run of the real window over the sanitizer build of the whole program, and the
+# command-line tool's main commands under the same sanitizers.
+monkey-sanitize: deps
+	cmake -S . -B $(SANITIZE_ALL) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZANTOBEL_SANITIZE=ON
+	cmake --build $(SANITIZE_ALL) -j $(JOBS) --target zantobel zantobel-cli zantobel-monkey
+	bash tests/monkey/cli-smoke.sh $(SANITIZE_ALL)/zantobel-cli
+	cd $(SANITIZE_ALL) && ctest --output-on-failure -R '^monkey\.two_minutes$$'
+
+# A long monkey run: `make soak MINUTES=30`, `SEED=S` to replay one.
+soak: build
+	tests/e2e/run-headless.sh --wm -- $(BUILD)/zantobel-monkey --program $(BUILD)/zantobel \
+	    --minutes $(MINUTES) --out $(BUILD)/soak $(if $(SEED),--seed $(SEED))
+
 bench: build
 	@for b in $(BUILD)/bench-*; do echo "== $$b"; $$b; done
 
@@ -49,4 +65,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE) $(FUZZ)
+	rm -rf $(BUILD) $(SANITIZE) $(SANITIZE_ALL) $(FUZZ)

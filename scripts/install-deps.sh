@@ -15,6 +15,8 @@ packages=(
   clang libclang-rt-14-dev llvm clang-format
   # the real window under a virtual display, driven like a person would
   xvfb xauth xdotool openbox wmctrl imagemagick x11-utils fonts-ipafont-gothic dbus
+  # the monkey run watches the window's repaints through the X Damage extension
+  libx11-dev libxdamage-dev
 )
 
 missing=()

@@ -53,9 +53,8 @@ class Hands {
 
     const std::map<std::string, long>& Counts() const { return counts_; }
     long Actions() const { return actions_; }
-    int SecondInstances() const { return secondInstances_; }
-    // Faults seen in second copies (exit code, time, stderr), kept until taken.
-    std::vector<Finding> TakeFindings() { return std::move(findings_); }
+    // How each second copy ended (no status: it still ran after 20 s and was killed).
+    const std::vector<EndedProcess>& SecondCopies() const { return secondCopies_; }
 
   private:
     int Uniform(int low, int high);  // low..high inclusive
@@ -79,8 +78,7 @@ class Hands {
     bool maximised_ = false;
     std::map<std::string, long> counts_;
     long actions_ = 0;
-    int secondInstances_ = 0;
-    std::vector<Finding> findings_;
+    std::vector<EndedProcess> secondCopies_;
 };
 
 }  // namespace monkey

@@ -33,21 +33,22 @@ struct Options {
     double busyLimit = 30;
     double checkpointEvery = 5;
     bool tour = true;
+    bool memoryCheck = true;
     std::string inject;  // "stop@S" or "segv@S": a fault made on purpose, to prove the watch
     double injectAt = 0;
     std::string leakSuppressions;
-    std::string sourceRoot;
+    int sanitizerExitCode = 23;
 };
 
 void Usage() {
-    std::fprintf(
-        stderr,
-        "usage: zantobel-monkey --program PATH [--seed S] [--seconds N | --minutes M]\n"
-        "       [--out DIR] [--busy-limit SECONDS] [--checkpoint SECONDS]\n"
-        "       [--leak-suppressions FILE --source-root DIR] [--inject stop@S|segv@S] [--no-tour]\n"
-        "Runs under an X display with a window manager, e.g.\n"
-        "  tests/e2e/run-headless.sh --wm -- build/zantobel-monkey --program "
-        "build/zantobel\n");
+    std::fprintf(stderr,
+                 "usage: zantobel-monkey --program PATH [--seed S] [--seconds N | --minutes M]\n"
+                 "       [--out DIR] [--busy-limit SECONDS] [--checkpoint SECONDS]\n"
+                 "       [--leak-suppressions FILE [--sanitizer-exit-code N]] [--inject "
+                 "stop@S|segv@S] [--no-tour]\n"
+                 "Runs under an X display with a window manager, e.g.\n"
+                 "  tests/e2e/run-headless.sh --wm -- build/zantobel-monkey --program "
+                 "build/zantobel\n");
 }
 
 bool ParseNumber(const char* text, double& value) {
@@ -64,6 +65,10 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         if (a == "--help") return false;
         if (a == "--no-tour") {
             o.tour = false;
+            continue;
+        }
+        if (a == "--no-memory-check") {
+            o.memoryCheck = false;
             continue;
         }
         if (!v) {
@@ -88,8 +93,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             o.outDir = v;
         } else if (a == "--leak-suppressions") {
             o.leakSuppressions = v;
-        } else if (a == "--source-root") {
-            o.sourceRoot = v;
+        } else if (a == "--sanitizer-exit-code" && ParseNumber(v, number)) {
+            o.sanitizerExitCode = static_cast<int>(number);
         } else if (a == "--inject") {
             const std::string s = v;
             const size_t at = s.find('@');
@@ -103,35 +108,6 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         }
     }
     return !o.program.empty();
-}
-
-// Leaks the sanitizer reported at exit: those of the named libraries alone are excused, any
-// other (and any with a frame of ours) is a finding.
-std::vector<Finding> JudgeLeaks(const std::string& errors, const Options& o, const char* who) {
-    std::vector<Finding> findings;
-    const std::vector<LeakRecord> leaks = ParseLeakReport(errors);
-    if (leaks.empty()) return findings;
-    const std::vector<std::string> libraries =
-        SuppressedLibraries(ReadWholeFile(o.leakSuppressions));
-    int excused = 0;
-    for (const LeakRecord& leak : leaks) {
-        if (LeakOfLibraries(leak, libraries, o.sourceRoot)) {
-            ++excused;
-            continue;
-        }
-        std::string where;
-        for (const std::string& frame : leak.frames) {
-            if (!o.sourceRoot.empty() && frame.find(o.sourceRoot) != std::string::npos) {
-                where = frame;
-                break;
-            }
-        }
-        if (where.empty() && !leak.frames.empty()) where = leak.frames.front();
-        findings.push_back({"leak", std::string(who) + ": " + leak.header + " at " + where});
-    }
-    std::printf("monkey: %s: %zu leak record(s) at exit, %d of them the libraries' own\n", who,
-                leaks.size(), excused);
-    return findings;
 }
 
 class Run {
@@ -164,6 +140,8 @@ class Run {
     double start_ = 0;
     double lastCheckpoint_ = 0;
     std::string stack_;
+    std::optional<int> exitStatus_;
+    bool judgeExit_ = false;
 };
 
 bool Run::StartGame() {
@@ -306,14 +284,12 @@ void Run::Finish() {
         RunTool({"wmctrl", "-i", "-c", std::to_string(main->id)}, 3.0);
     }
     // The sanitizers' leak check at exit can take several seconds.
-    std::optional<int> status = WaitForExit(game_, 60);
-    if (!status) {
-        findings_.push_back({"exit", "the game did not end within 60 s of being closed"});
+    exitStatus_ = WaitForExit(game_, 60);
+    if (!exitStatus_) {
         kill(game_.pid, SIGKILL);
         WaitForExit(game_, 10);
-        return;
     }
-    if (auto bad = JudgeExit(status, "the game at exit")) findings_.push_back(*bad);
+    judgeExit_ = true;
 }
 
 int Run::Execute() {
@@ -357,14 +333,24 @@ int Run::Execute() {
 }
 
 int Run::Report() {
-    const std::string errors = ReadWholeFile(game_.errPath);
-    for (Finding& f : ScanErrorOutput(errors))
-        findings_.push_back(f);
-    for (Finding& f : hands_->TakeFindings())
-        findings_.push_back(f);
+    LeakPolicy policy;
     if (!o_.leakSuppressions.empty()) {
-        for (Finding& f : JudgeLeaks(errors, o_, "the game"))
-            findings_.push_back(f);
+        policy.active = true;
+        policy.libraries = SuppressedLibraries(ReadWholeFile(o_.leakSuppressions));
+        policy.sanitizerExitCode = o_.sanitizerExitCode;
+    }
+    std::vector<EndedProcess> ended = hands_->SecondCopies();
+    // A game ended early was judged when it ended; its output still is.
+    EndedProcess game{"the game", exitStatus_, ReadWholeFile(game_.errPath)};
+    if (!judgeExit_) game.waitStatus = 0;
+    ended.insert(ended.begin(), game);
+    for (const EndedProcess& p : ended) {
+        const EndVerdict v = JudgeEnded(p, policy);
+        findings_.insert(findings_.end(), v.findings.begin(), v.findings.end());
+        if (v.leakRecords) {
+            std::printf("monkey: %s: %d leak records at exit, %d of them the libraries' own\n",
+                        p.who.c_str(), v.leakRecords, v.excusedLeaks);
+        }
     }
     const LifeWatch::Stats stats = watch_.Current();
     std::printf("monkey: %ld actions in %.1f s:", hands_->Actions(), SecondsSinceStart() - start_);
@@ -372,9 +358,11 @@ int Run::Report() {
         std::printf(" %s %ld", kind.c_str(), count);
     std::printf("\nmonkey: %ld repaints seen, %ld repaint requests, longest quiet spell %.1f s\n",
                 stats.repaints, stats.probes, stats.longestQuiet);
-    std::printf("monkey: %d second copies started\n", hands_->SecondInstances());
+    std::printf("monkey: %zu second copies started\n", hands_->SecondCopies().size());
     const MemoryVerdict memory = JudgeMemory(memory_);
-    if (memory.enoughSamples) {
+    if (!o_.memoryCheck) {
+        std::printf("monkey: resident memory not judged (%zu checkpoints)\n", memory_.size());
+    } else if (memory.enoughSamples) {
         std::printf(
             "monkey: resident memory at %zu checkpoints: first quarter %ld kB, last quarter %ld "
             "kB (%+.1f %%)\n",

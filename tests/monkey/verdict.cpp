@@ -168,20 +168,71 @@ std::vector<std::string> SuppressedLibraries(std::string_view file) {
     return libraries;
 }
 
-bool LeakOfOurs(const LeakRecord& leak, std::string_view sourceRoot) {
-    return std::any_of(leak.frames.begin(), leak.frames.end(), [&](const std::string& frame) {
-        return !sourceRoot.empty() && frame.find(sourceRoot) != std::string::npos;
-    });
+bool FrameOfOurs(std::string_view frame) {
+    // Unsymbolized library frames read "(/lib/x86_64-linux-gnu/libfoo.so.1+0x1f2)"; a frame
+    // the fast unwinder could not place reads "(<unknown module>)".
+    const bool library = frame.find(".so+") != std::string_view::npos ||
+                         frame.find(".so.") != std::string_view::npos;
+    const bool runtime = frame.find("libsanitizer/") != std::string_view::npos ||
+                         frame.find("compiler-rt/") != std::string_view::npos;
+    const bool unknown = frame.find("<unknown module>") != std::string_view::npos;
+    return !library && !runtime && !unknown;
 }
 
-bool LeakOfLibraries(const LeakRecord& leak, const std::vector<std::string>& libraries,
-                     std::string_view sourceRoot) {
-    if (LeakOfOurs(leak, sourceRoot)) return false;
+bool LeakOfLibraries(const LeakRecord& leak, const std::vector<std::string>& libraries) {
+    if (std::any_of(leak.frames.begin(), leak.frames.end(),
+                    [](const std::string& f) { return FrameOfOurs(f); })) {
+        return false;
+    }
     return std::any_of(leak.frames.begin(), leak.frames.end(), [&](const std::string& frame) {
         return std::any_of(libraries.begin(), libraries.end(), [&](const std::string& library) {
             return frame.find(library) != std::string::npos;
         });
     });
+}
+
+EndVerdict JudgeEnded(const EndedProcess& process, const LeakPolicy& policy) {
+    EndVerdict verdict;
+    bool leakReport = false, otherFault = false;
+    for (Finding& f : ScanErrorOutput(process.errors)) {
+        if (policy.active && f.kind == "leak-sanitizer") {
+            leakReport = true;  // judged record by record below
+            continue;
+        }
+        otherFault = true;
+        f.detail = process.who + ": " + f.detail;
+        verdict.findings.push_back(std::move(f));
+    }
+    if (leakReport) {
+        for (const LeakRecord& leak : ParseLeakReport(process.errors)) {
+            ++verdict.leakRecords;
+            if (LeakOfLibraries(leak, policy.libraries)) {
+                ++verdict.excusedLeaks;
+                continue;
+            }
+            otherFault = true;
+            std::string where = leak.frames.empty() ? "no stack" : leak.frames.back();
+            for (const std::string& frame : leak.frames) {
+                if (FrameOfOurs(frame)) {
+                    where = frame;
+                    break;
+                }
+            }
+            verdict.findings.push_back({"leak", process.who + ": " + leak.header + " " + where});
+        }
+    }
+    const std::optional<int>& status = process.waitStatus;
+    const bool sanitizerExit =
+        status && WIFEXITED(*status) && WEXITSTATUS(*status) == policy.sanitizerExitCode;
+    if (leakReport && sanitizerExit) {
+        // The sanitizer's own exit code says only that it reported; the report was judged.
+        if (!otherFault && verdict.excusedLeaks == 0) {
+            verdict.findings.push_back({"leak", process.who + ": a leak report without records"});
+        }
+        return verdict;
+    }
+    if (auto bad = JudgeExit(status, process.who)) verdict.findings.push_back(*bad);
+    return verdict;
 }
 
 }  // namespace monkey

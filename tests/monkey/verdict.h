@@ -57,10 +57,33 @@ std::vector<LeakRecord> ParseLeakReport(std::string_view text);
 // The libraries named in a LeakSanitizer suppressions file ("leak:libfontconfig.so").
 std::vector<std::string> SuppressedLibraries(std::string_view suppressionsFile);
 
-// A leak is the libraries' own when no frame of its stack lies in our sources (sourceRoot)
-// and a frame lies in one of the named libraries; any frame of ours makes it ours.
-bool LeakOfOurs(const LeakRecord& leak, std::string_view sourceRoot);
-bool LeakOfLibraries(const LeakRecord& leak, const std::vector<std::string>& libraries,
-                     std::string_view sourceRoot);
+// A frame of ours is any frame outside the shared libraries and the sanitizer's runtime:
+// a function of our sources, or an address in our own executable.
+bool FrameOfOurs(std::string_view frame);
+// A leak is the libraries' own when no frame of its stack is ours and a frame lies in one of
+// the named libraries; a leak with any frame of ours is never excused.
+bool LeakOfLibraries(const LeakRecord& leak, const std::vector<std::string>& libraries);
+
+// How leaks at exit are judged in a sanitizer build: the libraries whose own leaks are
+// excused, and the exit code the sanitizer ends the program with when it reports one.
+struct LeakPolicy {
+    bool active = false;
+    std::vector<std::string> libraries;
+    int sanitizerExitCode = 23;
+};
+struct EndedProcess {
+    std::string who;
+    std::optional<int> waitStatus;
+    std::string errors;  // its stderr
+};
+struct EndVerdict {
+    std::vector<Finding> findings;
+    int leakRecords = 0;
+    int excusedLeaks = 0;
+};
+// Everything wrong with a program that has ended: how it ended, what it said on stderr, and
+// the leaks the sanitizer found. An exit with the sanitizer's code is clean when every leak
+// it reported was excused and it reported nothing else.
+EndVerdict JudgeEnded(const EndedProcess& process, const LeakPolicy& policy);
 
 }  // namespace monkey
