@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 
 namespace desktop::gtk {
@@ -73,23 +72,6 @@ namespace {
 
 bool gGtkReady = false;
 bool gGtkTried = false;
-
-// The fontconfig rules travel with the program: next to the executable, or in the source
-// tree it was built from. A FONTCONFIG_FILE set by the user wins.
-void UseOurFontRules() {
-    if (std::getenv("FONTCONFIG_FILE")) return;
-    std::error_code ec;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    std::vector<std::filesystem::path> candidates;
-    if (!ec) candidates.push_back(exe.parent_path() / "fontconfig" / "fonts.conf");
-    candidates.emplace_back(ZANTOBEL_FONTS_CONF_SOURCE);
-    for (const auto& path : candidates) {
-        if (std::filesystem::exists(path, ec)) {
-            setenv("FONTCONFIG_FILE", path.c_str(), 1);
-            return;
-        }
-    }
-}
 
 HWND HandleOf(gpointer data) {
     return static_cast<HWND>(data);

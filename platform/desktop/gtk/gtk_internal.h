@@ -49,6 +49,9 @@ struct Updating {
 // GTK is started on the first call that needs it; false without a display.
 bool EnsureGtk();
 
+// Points fontconfig at the program's own font rules (gtk_font_rules.cpp); before gtk_init.
+void UseOurFontRules();
+
 // A pixbuf of the icon at its loaded size, or null (the caller unrefs it).
 GdkPixbuf* PixbufOfIcon(HICON icon, int size);
 
