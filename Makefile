@@ -44,7 +44,8 @@ test-sanitize: deps
 # The monkey run of the real window over the sanitizer build of the whole program, and the
 # command-line tool's main commands under the same sanitizers.
 monkey-sanitize: deps
-	cmake -S . -B $(SANITIZE_ALL) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZANTOBEL_SANITIZE=ON
+	cmake -S . -B $(SANITIZE_ALL) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(STRICT) \
+	    -DZANTOBEL_SANITIZE=ON
 	cmake --build $(SANITIZE_ALL) -j $(JOBS) --target zantobel zantobel-cli zantobel-monkey
 	bash tests/monkey/cli-smoke.sh $(SANITIZE_ALL)/zantobel-cli
 	cd $(SANITIZE_ALL) && ctest --output-on-failure -R '^monkey\.two_minutes$$'
