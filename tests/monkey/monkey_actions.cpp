@@ -229,7 +229,9 @@ void Hands::SecondInstance() {
     std::optional<int> status;
     if (second.pid > 0) {
         // It must end at once; the wait is long for a sanitizer build.
+        const double started = SecondsSinceStart();
         status = WaitForExit(second, 20);
+        slowestSecondCopy_ = std::max(slowestSecondCopy_, SecondsSinceStart() - started);
         if (!status) {
             kill(second.pid, SIGKILL);
             WaitForExit(second, 5);

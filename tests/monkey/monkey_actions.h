@@ -55,6 +55,7 @@ class Hands {
     long Actions() const { return actions_; }
     // How each second copy ended (no status: it still ran after 20 s and was killed).
     const std::vector<EndedProcess>& SecondCopies() const { return secondCopies_; }
+    double SlowestSecondCopy() const { return slowestSecondCopy_; }
 
   private:
     int Uniform(int low, int high);  // low..high inclusive
@@ -79,6 +80,7 @@ class Hands {
     std::map<std::string, long> counts_;
     long actions_ = 0;
     std::vector<EndedProcess> secondCopies_;
+    double slowestSecondCopy_ = 0;
 };
 
 }  // namespace monkey

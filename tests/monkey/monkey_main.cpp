@@ -192,6 +192,15 @@ void Run::Tour() {
     h.Command(MenuCommand::Computers);
     if (auto d = h.WaitFor("対局結果", 60)) h.Close(*d, CloseWay::CloseBox);
     h.ClickMain(200, 200);
+    // The game goes on behind the help dialog; its result opens over it, and the dialog
+    // underneath is closed first.
+    h.Command(MenuCommand::Computers);
+    h.Command(MenuCommand::Help);
+    if (h.WaitFor("対局結果", 60)) {
+        if (auto help = h.WaitFor("ヘルプ", 1)) h.Close(*help, CloseWay::CloseBox);
+        h.Idle(0.5);
+    }
+    h.CloseAllDialogs(10);
     for (Level level : {Level::Poor, Level::Normal, Level::Expert}) {
         h.ChooseLevel(level);
         h.Idle(1.0);
@@ -358,7 +367,8 @@ int Run::Report() {
         std::printf(" %s %ld", kind.c_str(), count);
     std::printf("\nmonkey: %ld repaints seen, %ld repaint requests, longest quiet spell %.1f s\n",
                 stats.repaints, stats.probes, stats.longestQuiet);
-    std::printf("monkey: %zu second copies started\n", hands_->SecondCopies().size());
+    std::printf("monkey: %zu second copies started, the slowest ended after %.2f s\n",
+                hands_->SecondCopies().size(), hands_->SlowestSecondCopy());
     const MemoryVerdict memory = JudgeMemory(memory_);
     if (!o_.memoryCheck) {
         std::printf("monkey: resident memory not judged (%zu checkpoints)\n", memory_.size());
