@@ -7,6 +7,9 @@ SANITIZE   ?= build-sanitize
 FUZZ       ?= build-fuzz
 HARDENED   ?= build-hardened
 PACKAGE    ?= build-package
+# The whole program (game, CLI, monkey) with AddressSanitizer and UndefinedBehaviorSanitizer.
+SANITIZE_ALL ?= build-sanitize-all
+MINUTES    ?= 30
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
 # Our own builds treat warnings as errors; a plain cmake configure does not.
@@ -18,8 +21,8 @@ HARDEN     = -DCMAKE_C_FLAGS="$(call HARDENING,CPPFLAGS) $(call HARDENING,CFLAGS
              -DCMAKE_CXX_FLAGS="$(call HARDENING,CPPFLAGS) $(call HARDENING,CXXFLAGS)" \
              -DCMAKE_EXE_LINKER_FLAGS="$(call HARDENING,LDFLAGS)"
 
-.PHONY: all deps configure build play test test-sanitize test-hardened package bench fuzz \
-        format clean
+.PHONY: all deps configure build play test test-sanitize test-hardened package \
+        monkey-sanitize soak bench fuzz format clean
 
 all: build
 
@@ -67,6 +70,20 @@ package: deps
 	cd $(PACKAGE) && cpack
 	cp $(PACKAGE)/zantobel_*.deb .
 
+# The monkey run of the real window over the sanitizer build of the whole program, and the
+# command-line tool's main commands under the same sanitizers.
+monkey-sanitize: deps
+	cmake -S . -B $(SANITIZE_ALL) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(STRICT) \
+	    -DZANTOBEL_SANITIZE=ON
+	cmake --build $(SANITIZE_ALL) -j $(JOBS) --target zantobel zantobel-cli zantobel-monkey
+	bash tests/monkey/cli-smoke.sh $(SANITIZE_ALL)/zantobel-cli
+	cd $(SANITIZE_ALL) && ctest --output-on-failure -R '^monkey\.two_minutes$$'
+
+# A long monkey run: `make soak MINUTES=30`, `SEED=S` to replay one.
+soak: build
+	tests/e2e/run-headless.sh --wm -- $(BUILD)/zantobel-monkey --program $(BUILD)/zantobel \
+	    --minutes $(MINUTES) --out $(BUILD)/soak $(if $(SEED),--seed $(SEED))
+
 bench: build
 	@for b in $(BUILD)/bench-*; do echo "== $$b"; $$b; done
 
@@ -80,4 +97,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE) $(FUZZ) $(HARDENED) $(PACKAGE) zantobel_*.deb
+	rm -rf $(BUILD) $(SANITIZE) $(SANITIZE_ALL) $(FUZZ) $(HARDENED) $(PACKAGE) zantobel_*.deb
