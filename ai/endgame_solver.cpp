@@ -1,0 +1,445 @@
+// The end-game solver: a negamax alpha-beta search on bit sets. Near the end the empty
+// squares are walked in a fixed order, odd regions first (parity); higher up the moves are
+// sorted fastest-first (fewest replies for the opponent, corners counted double) behind the
+// transposition table's move, and nodes whose opponent holds enough stable discs are cut.
+#include "ai/endgame_solver.h"
+
+#include <algorithm>
+#include <atomic>
+#include <bit>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "ai/endgame_bitboard.h"
+#include "ai/endgame_hash.h"
+#include "game/board_bits.h"
+
+using namespace endgame;
+
+namespace {
+
+// With at most this many empty squares the moves are tried in the fixed square order, odd
+// regions first, without a move list, a sort or the table.
+constexpr int kShallowMaxEmpties = 6;
+// Nodes between two stop tests: a few thousand nodes take well under a millisecond.
+constexpr uint64_t kStopInterval = 4096;
+constexpr int kInfinity = 65;
+
+// Corners first, then the edge squares two away from a corner, the other edge and inner
+// squares, and last the squares next to a corner, which give the corner away.
+// clang-format off
+constexpr int kSquareOrder[64] = {
+     0,  7, 56, 63,                          // corners
+     2,  5, 16, 23, 40, 47, 58, 61,          // c1 f1 a3 h3 a6 h6 c8 f8
+     3,  4, 24, 31, 32, 39, 59, 60,          // d1 e1 a4 h4 a5 h5 d8 e8
+    18, 21, 42, 45,                          // c3 f3 c6 f6
+    19, 20, 26, 29, 34, 37, 43, 44,          // d3 e3 c4 f4 c5 f5 d6 e6
+    27, 28, 35, 36,                          // the centre
+     1,  6,  8, 15, 48, 55, 57, 62,          // b1 g1 a2 h2 a7 h7 b8 g8
+    17, 22, 41, 46, 10, 13, 50, 53,          // b3 g3 b6 g6 c2 f2 c7 f7
+    25, 30, 33, 38, 11, 12, 51, 52,          // b4 g4 b5 g5 d2 e2 d7 e7
+     9, 14, 49, 54,                          // b2 g2 b7 g7
+};
+// clang-format on
+
+constexpr uint32_t QuadrantBit(int square) {
+    return 1u << ((square % 8 >= 4 ? 1 : 0) + (square / 8 >= 4 ? 2 : 0));
+}
+
+struct NeighbourTable {
+    uint64_t of[64];
+};
+constexpr NeighbourTable MakeNeighbourTable() {
+    NeighbourTable table{};
+    for (int square = 0; square < 64; ++square)
+        table.of[square] = board_bits::Neighbours(square);
+    return table;
+}
+constexpr NeighbourTable kNeighbours = MakeNeighbourTable();
+
+// The score of a finished game for own: the disc difference, empty squares to the winner.
+inline int FinalScore(uint64_t own, int empties) {
+    const int ownCount = std::popcount(own);
+    const int difference = 2 * ownCount - (64 - empties);
+    if (difference > 0) return difference + empties;
+    if (difference < 0) return difference - empties;
+    return 0;
+}
+
+// Shared by the threads of one search.
+struct SharedSearch {
+    HashTable* table;
+    std::atomic<bool> abandoned{false};
+    std::atomic<uint64_t> nodes{0};
+};
+
+// One thread's search: the empty squares as a list in kSquareOrder and the parity of each
+// quadrant, kept up to date as moves are made and unmade.
+class Searcher {
+  public:
+    Searcher(SharedSearch& shared, const std::function<bool()>* stop)
+        : shared_(shared), stop_(stop) {}
+
+    void Load(uint64_t own, uint64_t opponent) {
+        const uint64_t empty = ~(own | opponent);
+        int last = kHead;
+        parity_ = 0;
+        for (const int square : kSquareOrder) {
+            if ((empty >> square & 1) == 0) continue;
+            next_[last] = static_cast<uint8_t>(square);
+            previous_[square] = static_cast<uint8_t>(last);
+            last = square;
+            parity_ ^= QuadrantBit(square);
+        }
+        next_[last] = kHead;
+        previous_[kHead] = static_cast<uint8_t>(last);
+    }
+
+    // The value of the position for own, with empties empty squares, searched in the window
+    // (alpha, beta): exact inside it, a bound beyond it (fail-soft).
+    int Solve(uint64_t own, uint64_t opponent, int alpha, int beta, int empties) {
+        if (empties == 0) return FinalScore(own, 0);
+        if (empties == 1) return LastOne(own, opponent, next_[kHead]);
+        if (empties <= kShallowMaxEmpties)
+            return Shallow(own, opponent, alpha, beta, empties, false);
+        return Deep(own, opponent, alpha, beta, empties, false);
+    }
+
+    // Plays square for own (the turned discs are flips) and solves the rest for the opponent.
+    int SolveAfter(uint64_t own, uint64_t opponent, int square, uint64_t flips, int alpha, int beta,
+                   int empties) {
+        Remove(square);
+        const int value = -Solve(opponent ^ flips, own | flips | uint64_t{1} << square, -beta,
+                                 -alpha, empties - 1);
+        Restore(square);
+        return value;
+    }
+
+    bool stopped() const { return stopped_; }
+    uint64_t nodes() const { return nodes_; }
+
+    // Tests of the stop condition, made on the thread that owns the caller's stop test.
+    bool CheckStop() {
+        if (shared_.abandoned.load(std::memory_order_relaxed)) return stopped_ = true;
+        if (stop_ != nullptr && *stop_ && (*stop_)()) {
+            shared_.abandoned.store(true, std::memory_order_relaxed);
+            return stopped_ = true;
+        }
+        return false;
+    }
+
+    // The moves of own in the order the search tries them, best first.
+    int OrderedMoves(uint64_t own, uint64_t opponent, uint64_t moves, int hashMove, int* squares) {
+        struct Candidate {
+            int value;
+            int square;
+        };
+        Candidate candidates[32];
+        int count = 0;
+        for (; moves != 0; moves &= moves - 1) {
+            const int square = std::countr_zero(moves);
+            candidates[count++] = {MoveValue(own, opponent, square, hashMove), square};
+        }
+        std::stable_sort(candidates, candidates + count,
+                         [](const Candidate& a, const Candidate& b) { return a.value > b.value; });
+        for (int i = 0; i < count; ++i)
+            squares[i] = candidates[i].square;
+        return count;
+    }
+
+  private:
+    static constexpr uint8_t kHead = 64;
+
+    void Remove(int square) {
+        next_[previous_[square]] = next_[square];
+        previous_[next_[square]] = previous_[square];
+        parity_ ^= QuadrantBit(square);
+    }
+    void Restore(int square) {
+        next_[previous_[square]] = static_cast<uint8_t>(square);
+        previous_[next_[square]] = static_cast<uint8_t>(square);
+        parity_ ^= QuadrantBit(square);
+    }
+
+    int LastOne(uint64_t own, uint64_t opponent, int square) {
+        ++nodes_;
+        const int ownCount = std::popcount(own);
+        if (const uint64_t flips = Flips(own, opponent, square)) {
+            return 2 * (ownCount + std::popcount(flips) + 1) - 64;
+        }
+        if (const uint64_t flips = Flips(opponent, own, square)) {
+            return 2 * (ownCount - std::popcount(flips)) - 64;
+        }
+        return FinalScore(own, 1);
+    }
+
+    int LastTwo(uint64_t own, uint64_t opponent, int alpha, int beta, int first, int second,
+                bool passed) {
+        ++nodes_;
+        int best = -kInfinity;
+        if ((kNeighbours.of[first] & opponent) != 0) {
+            if (const uint64_t flips = Flips(own, opponent, first)) {
+                best = -LastOne(opponent ^ flips, own | flips | uint64_t{1} << first, second);
+                if (best >= beta) return best;
+            }
+        }
+        if ((kNeighbours.of[second] & opponent) != 0) {
+            if (const uint64_t flips = Flips(own, opponent, second)) {
+                const int value =
+                    -LastOne(opponent ^ flips, own | flips | uint64_t{1} << second, first);
+                if (value > best) best = value;
+            }
+        }
+        if (best != -kInfinity) return best;
+        if (passed) return FinalScore(own, 2);
+        return -LastTwo(opponent, own, -beta, -alpha, first, second, true);
+    }
+
+    // Few empty squares: the squares in list order, those of odd quadrants first.
+    int Shallow(uint64_t own, uint64_t opponent, int alpha, int beta, int empties, bool passed) {
+        if (empties == 2) {
+            const int first = next_[kHead];
+            return LastTwo(own, opponent, alpha, beta, first, next_[first], passed);
+        }
+        ++nodes_;
+        int best = -kInfinity;
+        const uint32_t oddQuadrants = parity_;
+        for (int round = 0; round < 2; ++round) {
+            for (int square = next_[kHead]; square != kHead; square = next_[square]) {
+                if (((QuadrantBit(square) & oddQuadrants) != 0) != (round == 0)) continue;
+                if ((kNeighbours.of[square] & opponent) == 0) continue;
+                const uint64_t flips = Flips(own, opponent, square);
+                if (flips == 0) continue;
+                Remove(square);
+                const int value = -Shallow(opponent ^ flips, own | flips | uint64_t{1} << square,
+                                           -beta, -std::max(alpha, best), empties - 1, false);
+                Restore(square);
+                if (value > best) {
+                    best = value;
+                    if (best >= beta) return best;
+                }
+            }
+        }
+        if (best != -kInfinity) return best;
+        if (passed) return FinalScore(own, empties);
+        return -Shallow(opponent, own, -beta, -alpha, empties, true);
+    }
+
+    // The ordering value of a move: the table's move first, then by the replies it leaves
+    // the opponent (corners twice), fewest first.
+    int MoveValue(uint64_t own, uint64_t opponent, int square, int hashMove) {
+        if (square == hashMove) return 1 << 30;
+        const uint64_t flips = Flips(own, opponent, square);
+        const uint64_t nextOwn = opponent ^ flips;
+        const uint64_t nextOpponent = own | flips | uint64_t{1} << square;
+        const uint64_t replies = LegalMoves(nextOwn, nextOpponent);
+        int value = -16 * (std::popcount(replies) + std::popcount(replies & kCornerSquares));
+        if ((QuadrantBit(square) & parity_) != 0) value += 2;
+        return value;
+    }
+
+    int Deep(uint64_t own, uint64_t opponent, int alpha, int beta, int empties, bool passed) {
+        if (++nodes_ >= nextStopTest_) {
+            nextStopTest_ = nodes_ + kStopInterval;
+            CheckStop();
+        }
+        if (stopped_) return 0;
+
+        const uint64_t moves = LegalMoves(own, opponent);
+        if (moves == 0) {
+            if (passed) return FinalScore(own, empties);
+            return -Deep(opponent, own, -beta, -alpha, empties, true);
+        }
+
+        // Own can end with no more than the squares the opponent's stable discs leave.
+        if (alpha >= 64 - 2 * std::popcount(opponent)) {
+            const int ceiling = 64 - 2 * std::popcount(StableDiscs(opponent, own | opponent));
+            if (ceiling <= alpha) return ceiling;
+        }
+
+        HashBounds stored{-kInfinity, kInfinity, kNoHashMove};
+        const bool known = shared_.table->Probe(own, opponent, stored);
+        if (known) {
+            if (stored.lower >= beta) return stored.lower;
+            if (stored.upper <= alpha) return stored.upper;
+            if (stored.lower == stored.upper) return stored.lower;
+        }
+        const int windowLow = known ? std::max(alpha, stored.lower) : alpha;
+        const int windowHigh = known ? std::min(beta, stored.upper) : beta;
+
+        int squares[32];
+        const int count = OrderedMoves(own, opponent, moves, stored.move, squares);
+        int best = -kInfinity;
+        int bestMove = kNoHashMove;
+        int low = windowLow;
+        for (int i = 0; i < count; ++i) {
+            const int square = squares[i];
+            const uint64_t flips = Flips(own, opponent, square);
+            int value;
+            if (i == 0) {
+                value = SolveAfter(own, opponent, square, flips, low, windowHigh, empties);
+            } else {
+                // Later moves only have to be shown no better; the rare one that is gets a
+                // second, full search.
+                value = SolveAfter(own, opponent, square, flips, low, low + 1, empties);
+                if (!stopped_ && value > low && value < windowHigh) {
+                    value = SolveAfter(own, opponent, square, flips, value, windowHigh, empties);
+                }
+            }
+            if (stopped_) return 0;
+            if (value > best) {
+                best = value;
+                bestMove = square;
+                if (best >= windowHigh) break;
+                if (best > low) low = best;
+            }
+        }
+
+        HashBounds result = stored;
+        if (best <= windowLow) {
+            result.upper = std::min(result.upper, best);
+        } else if (best >= windowHigh) {
+            result.lower = std::max(result.lower, best);
+        } else {
+            result.lower = result.upper = best;
+        }
+        result.lower = std::max(result.lower, -64);
+        result.upper = std::min(result.upper, 64);
+        result.move = bestMove;
+        shared_.table->Store(own, opponent, empties, result);
+        return best;
+    }
+
+    SharedSearch& shared_;
+    const std::function<bool()>* stop_;
+    uint64_t nodes_ = 0;
+    uint64_t nextStopTest_ = 0;
+    bool stopped_ = false;
+    uint8_t next_[65];
+    uint8_t previous_[65];
+    uint32_t parity_ = 0;
+};
+
+// The table lives from the first search on and is replaced only when its size changes.
+std::mutex gTableMutex;
+std::unique_ptr<HashTable> gTable;
+int gTableMegabytes = 0;
+
+HashTable& TableFor(int megabytes) {
+    if (!gTable || gTableMegabytes != megabytes) {
+        gTable.reset();
+        gTable = std::make_unique<HashTable>(static_cast<size_t>(megabytes));
+        gTableMegabytes = megabytes;
+    } else {
+        gTable->Clear();
+    }
+    return *gTable;
+}
+
+struct BitPosition {
+    uint64_t own;
+    uint64_t opponent;
+    int empties;
+};
+
+BitPosition FromBoard(const Board& board, Side side) {
+    const board_bits::Discs discs = board_bits::FromBoard(board);
+    // Any non-empty byte other than black counts for white, as the disc count does.
+    const uint64_t white = discs.occupied & ~discs.black;
+    const uint64_t own = side == kBlack ? discs.black : white;
+    const uint64_t opponent = side == kBlack ? white : discs.black;
+    return {own, opponent, 64 - std::popcount(discs.occupied)};
+}
+
+}  // namespace
+
+EndgameAnswer SolveEndgame(const Board& board, Side side, EndgameMode mode,
+                           const EndgameSettings& settings) {
+    const std::lock_guard<std::mutex> lock(gTableMutex);
+    SharedSearch shared{&TableFor(settings.hashMegabytes)};
+    const std::function<bool()>* stop = settings.stop ? &settings.stop : nullptr;
+    Searcher searcher(shared, stop);
+    const BitPosition root = FromBoard(board, side);
+    searcher.Load(root.own, root.opponent);
+
+    const bool wld = mode == EndgameMode::kWinDrawLoss;
+    EndgameAnswer answer{1, -1, 0, 0};
+    uint64_t own = root.own;
+    uint64_t opponent = root.opponent;
+    uint64_t moves = LegalMoves(own, opponent);
+    int sign = 1;
+    if (moves == 0) {
+        // A pass: the opponent's best is the side's worst.
+        if (LegalMoves(opponent, own) == 0) {
+            const int score = FinalScore(own, root.empties);
+            answer.score = wld ? (score > 0) - (score < 0) : score;
+            return answer;
+        }
+        std::swap(own, opponent);
+        moves = LegalMoves(own, opponent);
+        sign = -1;
+    }
+
+    int squares[32];
+    const int count = searcher.OrderedMoves(own, opponent, moves, kNoHashMove, squares);
+    const int alphaStart = wld ? -1 : -kInfinity;
+    const int betaStart = wld ? 1 : kInfinity;
+    int best = -kInfinity;
+    int bestMove = -1;
+    int low = alphaStart;
+    for (int i = 0; i < count && best < betaStart; ++i) {
+        const int square = squares[i];
+        const uint64_t flips = Flips(own, opponent, square);
+        int value;
+        if (i == 0) {
+            value = searcher.SolveAfter(own, opponent, square, flips, low, betaStart, root.empties);
+        } else {
+            value = searcher.SolveAfter(own, opponent, square, flips, low, low + 1, root.empties);
+            if (!searcher.stopped() && value > low && value < betaStart) {
+                value = searcher.SolveAfter(own, opponent, square, flips, value, betaStart,
+                                            root.empties);
+            }
+        }
+        if (searcher.stopped()) break;
+        if (value > best) {
+            best = value;
+            bestMove = square;
+            if (best > low) low = best;
+        }
+    }
+    answer.nodes = searcher.nodes();
+    if (searcher.stopped()) return {0, -1, 0, answer.nodes};
+    const int score = sign * best;
+    answer.score = wld ? (score > 0) - (score < 0) : score;
+    answer.move = sign > 0 ? bestMove : -1;
+    return answer;
+}
+
+FirstWinAnswer FindFirstWinningMove(const Board& board, Side side, std::span<const SquarePos> moves,
+                                    const EndgameSettings& settings) {
+    const std::lock_guard<std::mutex> lock(gTableMutex);
+    SharedSearch shared{&TableFor(settings.hashMegabytes)};
+    const std::function<bool()>* stop = settings.stop ? &settings.stop : nullptr;
+    Searcher searcher(shared, stop);
+    const BitPosition root = FromBoard(board, side);
+    searcher.Load(root.own, root.opponent);
+    const uint64_t legal = LegalMoves(root.own, root.opponent);
+    for (size_t i = 0; i < moves.size(); ++i) {
+        const int square = SquareIndex(moves[i].x, moves[i].y);
+        if ((legal >> square & 1) == 0) continue;  // only legal moves can win
+        const uint64_t flips = Flips(root.own, root.opponent, square);
+        // Scores are even, so above 0 means at least 1: the window (0, 1) answers it.
+        const int value =
+            searcher.SolveAfter(root.own, root.opponent, square, flips, 0, 1, root.empties);
+        if (searcher.stopped()) return {0, -1, searcher.nodes()};
+        if (value > 0) return {1, static_cast<int>(i), searcher.nodes()};
+    }
+    return {1, -1, searcher.nodes()};
+}
+
+size_t EndgameHashBytes() {
+    const std::lock_guard<std::mutex> lock(gTableMutex);
+    return gTable ? gTable->bytes() : 0;
+}
