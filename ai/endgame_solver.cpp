@@ -23,6 +23,9 @@ namespace {
 // With at most this many empty squares the moves are tried in the fixed square order, odd
 // regions first, without a move list, a sort or the table.
 constexpr int kShallowMaxEmpties = 6;
+// From this many empty squares on, the children's table entries are looked at before any
+// child is searched.
+constexpr int kEnhancedCutoffEmpties = 10;
 // Nodes between two stop tests: a few thousand nodes take well under a millisecond.
 constexpr uint64_t kStopInterval = 4096;
 constexpr int kInfinity = 65;
@@ -67,6 +70,12 @@ inline int FinalScore(uint64_t own, int empties) {
     if (difference < 0) return difference - empties;
     return 0;
 }
+
+struct OrderedMove {
+    uint64_t flips;
+    int value;
+    int square;
+};
 
 // Shared by the threads of one search.
 struct SharedSearch {
@@ -130,22 +139,21 @@ class Searcher {
         return false;
     }
 
-    // The moves of own in the order the search tries them, best first.
-    int OrderedMoves(uint64_t own, uint64_t opponent, uint64_t moves, int hashMove, int* squares) {
-        struct Candidate {
-            int value;
-            int square;
-        };
-        Candidate candidates[32];
+    // The moves of own in the order the search tries them, best first, with their turned
+    // discs.
+    int OrderedMoves(uint64_t own, uint64_t opponent, uint64_t moves, int hashMove,
+                     OrderedMove* list) {
         int count = 0;
         for (; moves != 0; moves &= moves - 1) {
             const int square = std::countr_zero(moves);
-            candidates[count++] = {MoveValue(own, opponent, square, hashMove), square};
+            const uint64_t flips = Flips(own, opponent, square);
+            const int value = MoveValue(own, opponent, square, flips, hashMove);
+            // Insertion: the lists are short, and equal values keep their square order.
+            int at = count++;
+            for (; at > 0 && list[at - 1].value < value; --at)
+                list[at] = list[at - 1];
+            list[at] = {flips, value, square};
         }
-        std::stable_sort(candidates, candidates + count,
-                         [](const Candidate& a, const Candidate& b) { return a.value > b.value; });
-        for (int i = 0; i < count; ++i)
-            squares[i] = candidates[i].square;
         return count;
     }
 
@@ -228,14 +236,17 @@ class Searcher {
     }
 
     // The ordering value of a move: the table's move first, then by the replies it leaves
-    // the opponent (corners twice), fewest first.
-    int MoveValue(uint64_t own, uint64_t opponent, int square, int hashMove) {
+    // the opponent (corners twice), fewest first, and then by the empty squares next to own
+    // discs, where the opponent may find moves later.
+    int MoveValue(uint64_t own, uint64_t opponent, int square, uint64_t flips, int hashMove) {
         if (square == hashMove) return 1 << 30;
-        const uint64_t flips = Flips(own, opponent, square);
         const uint64_t nextOwn = opponent ^ flips;
         const uint64_t nextOpponent = own | flips | uint64_t{1} << square;
         const uint64_t replies = LegalMoves(nextOwn, nextOpponent);
-        int value = -16 * (std::popcount(replies) + std::popcount(replies & kCornerSquares));
+        const uint64_t empty = ~(nextOwn | nextOpponent);
+        const int potential = std::popcount(board_bits::Dilate(nextOpponent) & empty);
+        int value = -64 * (std::popcount(replies) + std::popcount(replies & kCornerSquares)) -
+                    4 * potential;
         if ((QuadrantBit(square) & parity_) != 0) value += 2;
         return value;
     }
@@ -269,14 +280,26 @@ class Searcher {
         const int windowLow = known ? std::max(alpha, stored.lower) : alpha;
         const int windowHigh = known ? std::min(beta, stored.upper) : beta;
 
-        int squares[32];
-        const int count = OrderedMoves(own, opponent, moves, stored.move, squares);
+        OrderedMove list[32];
+        const int count = OrderedMoves(own, opponent, moves, stored.move, list);
+        // A child the table already proves good enough cuts this node before any search.
+        if (empties >= kEnhancedCutoffEmpties) {
+            for (int i = 0; i < count; ++i) {
+                const int square = list[i].square;
+                HashBounds child;
+                if (shared_.table->Probe(opponent ^ list[i].flips,
+                                         own | list[i].flips | uint64_t{1} << square, child) &&
+                    -child.upper >= windowHigh) {
+                    return -child.upper;
+                }
+            }
+        }
         int best = -kInfinity;
         int bestMove = kNoHashMove;
         int low = windowLow;
         for (int i = 0; i < count; ++i) {
-            const int square = squares[i];
-            const uint64_t flips = Flips(own, opponent, square);
+            const int square = list[i].square;
+            const uint64_t flips = list[i].flips;
             int value;
             if (i == 0) {
                 value = SolveAfter(own, opponent, square, flips, low, windowHigh, empties);
@@ -382,16 +405,16 @@ EndgameAnswer SolveEndgame(const Board& board, Side side, EndgameMode mode,
         sign = -1;
     }
 
-    int squares[32];
-    const int count = searcher.OrderedMoves(own, opponent, moves, kNoHashMove, squares);
+    OrderedMove list[32];
+    const int count = searcher.OrderedMoves(own, opponent, moves, kNoHashMove, list);
     const int alphaStart = wld ? -1 : -kInfinity;
     const int betaStart = wld ? 1 : kInfinity;
     int best = -kInfinity;
     int bestMove = -1;
     int low = alphaStart;
     for (int i = 0; i < count && best < betaStart; ++i) {
-        const int square = squares[i];
-        const uint64_t flips = Flips(own, opponent, square);
+        const int square = list[i].square;
+        const uint64_t flips = list[i].flips;
         int value;
         if (i == 0) {
             value = searcher.SolveAfter(own, opponent, square, flips, low, betaStart, root.empties);
