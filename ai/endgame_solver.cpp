@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <chrono>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -26,6 +28,9 @@ constexpr int kShallowMaxEmpties = 6;
 // From this many empty squares on, the children's table entries are looked at before any
 // child is searched.
 constexpr int kEnhancedCutoffEmpties = 10;
+// The first move of a split node is split itself when it leaves at least this many empty
+// squares: below, the threads' start-up costs more than they win.
+constexpr int kSplitMinEmpties = 12;
 // Nodes between two stop tests: a few thousand nodes take well under a millisecond.
 constexpr uint64_t kStopInterval = 4096;
 constexpr int kInfinity = 65;
@@ -81,7 +86,6 @@ struct OrderedMove {
 struct SharedSearch {
     HashTable* table;
     std::atomic<bool> abandoned{false};
-    std::atomic<uint64_t> nodes{0};
 };
 
 // One thread's search: the empty squares as a list in kSquareOrder and the parity of each
@@ -129,14 +133,26 @@ class Searcher {
     bool stopped() const { return stopped_; }
     uint64_t nodes() const { return nodes_; }
 
-    // Tests of the stop condition, made on the thread that owns the caller's stop test.
+    // The stop tests: the caller's (only on the thread that owns it), the whole search
+    // abandoned, or the root move being searched no longer needed.
     bool CheckStop() {
         if (shared_.abandoned.load(std::memory_order_relaxed)) return stopped_ = true;
+        if (lastUseful_ != nullptr && rootMove_ > lastUseful_->load(std::memory_order_relaxed))
+            return stopped_ = true;
         if (stop_ != nullptr && *stop_ && (*stop_)()) {
             shared_.abandoned.store(true, std::memory_order_relaxed);
             return stopped_ = true;
         }
         return false;
+    }
+
+    // Starts on root move index, which is no longer needed once it lies beyond lastUseful;
+    // false when the whole search is abandoned.
+    bool BeginRootMove(int index, const std::atomic<int>* lastUseful) {
+        rootMove_ = index;
+        lastUseful_ = lastUseful;
+        stopped_ = shared_.abandoned.load(std::memory_order_relaxed);
+        return !stopped_;
     }
 
     // The moves of own in the order the search tries them, best first, with their turned
@@ -340,6 +356,8 @@ class Searcher {
     uint64_t nodes_ = 0;
     uint64_t nextStopTest_ = 0;
     bool stopped_ = false;
+    int rootMove_ = 0;
+    const std::atomic<int>* lastUseful_ = nullptr;
     uint8_t next_[65];
     uint8_t previous_[65];
     uint32_t parity_ = 0;
@@ -378,66 +396,210 @@ BitPosition FromBoard(const Board& board, Side side) {
 
 }  // namespace
 
+namespace {
+
+// The root of either question, searched move by move in the given order on one or more
+// threads. Whatever the number of threads the answer is the one the moves searched in order
+// give: for the best value, the first move that reaches it (the first move when every move
+// fails low); for the first win, the first move worth more than 0.
+class RootSearch {
+  public:
+    enum class Question { kBestValue, kFirstWin };
+
+    RootSearch(SharedSearch& shared, const std::function<bool()>* stop, const BitPosition& root,
+               std::vector<OrderedMove> moves, Question question, int alpha, int beta)
+        : shared_(shared),
+          stop_(stop),
+          root_(root),
+          moves_(std::move(moves)),
+          question_(question),
+          alpha_(alpha),
+          beta_(beta) {}
+
+    struct Result {
+        int complete;
+        int value;  // best value (at most beta); kFirstWin: unused
+        int index;  // -1: kFirstWin found no win
+        uint64_t nodes;
+    };
+
+    Result Run(int threads) {
+        Searcher main(shared_, stop_);
+        main.Load(root_.own, root_.opponent);
+        threads = std::clamp(threads, 1, kEndgameMaxThreads);
+        threads_ = threads;
+        // The first move alone: its value bounds every later search.
+        Search(main, 0);
+        uint64_t nodes = 0;
+        if (threads == 1 || moves_.size() < 2) {
+            for (size_t i = 1; i < moves_.size(); ++i)
+                Search(main, static_cast<int>(i));
+        } else {
+            next_.store(1);
+            std::vector<std::unique_ptr<Searcher>> helpers;
+            std::vector<std::thread> workers;
+            running_.store(threads - 1);
+            for (int t = 1; t < threads; ++t) {
+                helpers.push_back(std::make_unique<Searcher>(shared_, nullptr));
+                Searcher* helper = helpers.back().get();
+                helper->Load(root_.own, root_.opponent);
+                workers.emplace_back([this, helper] {
+                    Work(*helper);
+                    running_.fetch_sub(1);
+                });
+            }
+            Work(main);
+            // Only this thread may ask the caller's stop test: keep asking while the others
+            // finish.
+            while (running_.load() > 0) {
+                if (!shared_.abandoned.load() && stop_ != nullptr && *stop_ && (*stop_)())
+                    shared_.abandoned.store(true);
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            for (std::thread& worker : workers)
+                worker.join();
+            for (const auto& helper : helpers)
+                nodes += helper->nodes();
+        }
+        nodes += main.nodes() + splitNodes_;
+        if (shared_.abandoned.load()) return {0, 0, -1, nodes};
+        if (question_ == Question::kFirstWin) {
+            const int first = lastUseful_.load();
+            return {1, 0, first == std::numeric_limits<int>::max() ? -1 : first, nodes};
+        }
+        return {1, best_, best_ > alpha_ ? bestIndex_ : 0, nodes};
+    }
+
+  private:
+    void Work(Searcher& searcher) {
+        for (;;) {
+            const int index = next_.fetch_add(1);
+            if (index >= static_cast<int>(moves_.size())) return;
+            Search(searcher, index);
+        }
+    }
+
+    // Searches root move index and records what it shows.
+    void Search(Searcher& searcher, int index) {
+        if (index > lastUseful_.load() || !searcher.BeginRootMove(index, &lastUseful_)) return;
+        const OrderedMove& move = moves_[static_cast<size_t>(index)];
+        const auto value = [&](int low, int high) {
+            if (index == 0 && threads_ > 1) {
+                int split;
+                if (SplitFirstMove(low, high, split)) return split;
+            }
+            return searcher.SolveAfter(root_.own, root_.opponent, move.square, move.flips, low,
+                                       high, root_.empties);
+        };
+        if (question_ == Question::kFirstWin) {
+            // Scores are even, so above 0 means at least 1: the window (0, 1) answers it.
+            const int result = value(0, 1);
+            if (!searcher.stopped() && result > 0) LowerLastUseful(index);
+            return;
+        }
+        int low;
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            // A move before the best so far must reach the best to replace it; a move after
+            // it must beat it.
+            low = std::max(alpha_, index < bestIndex_ ? best_ - 1 : best_);
+        }
+        int result;
+        if (index == 0) {
+            result = value(alpha_, beta_);
+        } else {
+            result = value(low, low + 1);
+            if (!searcher.stopped() && result > low && result < beta_)
+                result = value(result, beta_);
+        }
+        if (searcher.stopped()) return;
+        result = std::min(result, beta_);
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (result > best_ || (result == best_ && result > alpha_ && index < bestIndex_)) {
+            best_ = result;
+            bestIndex_ = index;
+        }
+        if (best_ >= beta_) LowerLastUseful(bestIndex_);
+    }
+
+    // The first move, searched alone, is itself searched on every thread, one level down,
+    // when enough is left below it; false when it is searched on this thread alone.
+    bool SplitFirstMove(int low, int high, int& value) {
+        const OrderedMove& move = moves_[0];
+        const BitPosition child{root_.opponent ^ move.flips,
+                                root_.own | move.flips | uint64_t{1} << move.square,
+                                root_.empties - 1};
+        const uint64_t replies = LegalMoves(child.own, child.opponent);
+        if (child.empties < kSplitMinEmpties || replies == 0) return false;
+        HashBounds stored{-kInfinity, kInfinity, kNoHashMove};
+        shared_.table->Probe(child.own, child.opponent, stored);
+        Searcher orderer(shared_, nullptr);
+        orderer.Load(child.own, child.opponent);
+        OrderedMove list[32];
+        const int count =
+            orderer.OrderedMoves(child.own, child.opponent, replies, stored.move, list);
+        RootSearch below(shared_, stop_, child, std::vector<OrderedMove>(list, list + count),
+                         Question::kBestValue, -high, -low);
+        const Result result = below.Run(threads_);
+        splitNodes_ += result.nodes;
+        value = -result.value;
+        return true;
+    }
+
+    void LowerLastUseful(int index) {
+        int last = lastUseful_.load();
+        while (index < last && !lastUseful_.compare_exchange_weak(last, index)) {
+        }
+    }
+
+    SharedSearch& shared_;
+    const std::function<bool()>* stop_;
+    const BitPosition root_;
+    const std::vector<OrderedMove> moves_;
+    const Question question_;
+    const int alpha_;
+    const int beta_;
+    std::mutex mutex_;
+    int best_ = -kInfinity;
+    int bestIndex_ = std::numeric_limits<int>::max();
+    std::atomic<int> next_{0};
+    std::atomic<int> running_{0};
+    // Root moves after this index no longer matter: an earlier one settled the answer.
+    std::atomic<int> lastUseful_{std::numeric_limits<int>::max()};
+    int threads_ = 1;
+    uint64_t splitNodes_ = 0;
+};
+
+}  // namespace
+
 EndgameAnswer SolveEndgame(const Board& board, Side side, EndgameMode mode,
                            const EndgameSettings& settings) {
     const std::lock_guard<std::mutex> lock(gTableMutex);
     SharedSearch shared{&TableFor(settings.hashMegabytes)};
     const std::function<bool()>* stop = settings.stop ? &settings.stop : nullptr;
-    Searcher searcher(shared, stop);
-    const BitPosition root = FromBoard(board, side);
-    searcher.Load(root.own, root.opponent);
-
+    BitPosition root = FromBoard(board, side);
     const bool wld = mode == EndgameMode::kWinDrawLoss;
-    EndgameAnswer answer{1, -1, 0, 0};
-    uint64_t own = root.own;
-    uint64_t opponent = root.opponent;
-    uint64_t moves = LegalMoves(own, opponent);
+    const auto reported = [wld](int score) { return wld ? (score > 0) - (score < 0) : score; };
+
     int sign = 1;
-    if (moves == 0) {
+    if (LegalMoves(root.own, root.opponent) == 0) {
+        if (LegalMoves(root.opponent, root.own) == 0)
+            return {1, -1, reported(FinalScore(root.own, root.empties)), 0};
         // A pass: the opponent's best is the side's worst.
-        if (LegalMoves(opponent, own) == 0) {
-            const int score = FinalScore(own, root.empties);
-            answer.score = wld ? (score > 0) - (score < 0) : score;
-            return answer;
-        }
-        std::swap(own, opponent);
-        moves = LegalMoves(own, opponent);
+        std::swap(root.own, root.opponent);
         sign = -1;
     }
-
+    Searcher orderer(shared, nullptr);
+    orderer.Load(root.own, root.opponent);
     OrderedMove list[32];
-    const int count = searcher.OrderedMoves(own, opponent, moves, kNoHashMove, list);
-    const int alphaStart = wld ? -1 : -kInfinity;
-    const int betaStart = wld ? 1 : kInfinity;
-    int best = -kInfinity;
-    int bestMove = -1;
-    int low = alphaStart;
-    for (int i = 0; i < count && best < betaStart; ++i) {
-        const int square = list[i].square;
-        const uint64_t flips = list[i].flips;
-        int value;
-        if (i == 0) {
-            value = searcher.SolveAfter(own, opponent, square, flips, low, betaStart, root.empties);
-        } else {
-            value = searcher.SolveAfter(own, opponent, square, flips, low, low + 1, root.empties);
-            if (!searcher.stopped() && value > low && value < betaStart) {
-                value = searcher.SolveAfter(own, opponent, square, flips, value, betaStart,
-                                            root.empties);
-            }
-        }
-        if (searcher.stopped()) break;
-        if (value > best) {
-            best = value;
-            bestMove = square;
-            if (best > low) low = best;
-        }
-    }
-    answer.nodes = searcher.nodes();
-    if (searcher.stopped()) return {0, -1, 0, answer.nodes};
-    const int score = sign * best;
-    answer.score = wld ? (score > 0) - (score < 0) : score;
-    answer.move = sign > 0 ? bestMove : -1;
-    return answer;
+    const int count = orderer.OrderedMoves(root.own, root.opponent,
+                                           LegalMoves(root.own, root.opponent), kNoHashMove, list);
+    RootSearch search(shared, stop, root, std::vector<OrderedMove>(list, list + count),
+                      RootSearch::Question::kBestValue, wld ? -1 : -kInfinity, wld ? 1 : kInfinity);
+    const RootSearch::Result result = search.Run(settings.threads);
+    if (!result.complete) return {0, -1, 0, result.nodes};
+    return {1, sign > 0 ? list[result.index].square : -1, reported(sign * result.value),
+            result.nodes};
 }
 
 FirstWinAnswer FindFirstWinningMove(const Board& board, Side side, std::span<const SquarePos> moves,
@@ -445,21 +607,22 @@ FirstWinAnswer FindFirstWinningMove(const Board& board, Side side, std::span<con
     const std::lock_guard<std::mutex> lock(gTableMutex);
     SharedSearch shared{&TableFor(settings.hashMegabytes)};
     const std::function<bool()>* stop = settings.stop ? &settings.stop : nullptr;
-    Searcher searcher(shared, stop);
     const BitPosition root = FromBoard(board, side);
-    searcher.Load(root.own, root.opponent);
     const uint64_t legal = LegalMoves(root.own, root.opponent);
+    // Only legal moves can win; the others keep their places in the list, never found.
+    std::vector<OrderedMove> list;
+    std::vector<int> listed;
     for (size_t i = 0; i < moves.size(); ++i) {
         const int square = SquareIndex(moves[i].x, moves[i].y);
-        if ((legal >> square & 1) == 0) continue;  // only legal moves can win
-        const uint64_t flips = Flips(root.own, root.opponent, square);
-        // Scores are even, so above 0 means at least 1: the window (0, 1) answers it.
-        const int value =
-            searcher.SolveAfter(root.own, root.opponent, square, flips, 0, 1, root.empties);
-        if (searcher.stopped()) return {0, -1, searcher.nodes()};
-        if (value > 0) return {1, static_cast<int>(i), searcher.nodes()};
+        if ((legal >> square & 1) == 0) continue;
+        list.push_back({Flips(root.own, root.opponent, square), 0, square});
+        listed.push_back(static_cast<int>(i));
     }
-    return {1, -1, searcher.nodes()};
+    if (list.empty()) return {1, -1, 0};
+    RootSearch search(shared, stop, root, std::move(list), RootSearch::Question::kFirstWin, 0, 1);
+    const RootSearch::Result result = search.Run(settings.threads);
+    if (!result.complete) return {0, -1, result.nodes};
+    return {1, result.index < 0 ? -1 : listed[static_cast<size_t>(result.index)], result.nodes};
 }
 
 size_t EndgameHashBytes() {

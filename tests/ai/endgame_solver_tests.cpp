@@ -4,6 +4,7 @@
 // same answers with more threads and with a tiny table.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "ai/endgame_hash.h"
@@ -180,14 +181,32 @@ TEST(EndgameSolver, ExactAndWinDrawLossAgreeOnLargerPositions) {
 }
 
 TEST(EndgameSolver, AnswersDoNotDependOnThreadsOrTableSize) {
-    for (uint32_t seed = 1; seed <= 10; ++seed) {
-        const notation::Position p = PositionWithEmpties(seed + 77, 15);
-        const EndgameAnswer one = Solve(p, EndgameMode::kExact, 1, 4);
-        const EndgameAnswer two = Solve(p, EndgameMode::kExact, 2, 4);
-        const EndgameAnswer tiny = Solve(p, EndgameMode::kExact, 1, 1);
-        EXPECT_EQ(two.score, one.score) << notation::FormatPosition(p);
-        EXPECT_EQ(two.move, one.move) << notation::FormatPosition(p);
-        EXPECT_EQ(tiny.score, one.score) << notation::FormatPosition(p);
+    for (uint32_t seed = 1; seed <= 24; ++seed) {
+        const notation::Position p =
+            PositionWithEmpties(seed + 77, 14 + static_cast<int>(seed % 4));
+        const std::string text = notation::FormatPosition(p);
+        for (const EndgameMode mode : {EndgameMode::kExact, EndgameMode::kWinDrawLoss}) {
+            const EndgameAnswer one = Solve(p, mode, 1, 4);
+            for (const int threads : {2, 3}) {
+                const EndgameAnswer more = Solve(p, mode, threads, 4);
+                EXPECT_EQ(more.score, one.score) << text << " threads " << threads;
+                EXPECT_EQ(more.move, one.move) << text << " threads " << threads;
+            }
+            const EndgameAnswer tiny = Solve(p, mode, 1, 1);
+            EXPECT_EQ(tiny.score, one.score) << text;
+            EXPECT_EQ(tiny.move, one.move) << text;
+        }
+        // The first win in a list, asked on two threads: the list in square order.
+        std::vector<SquarePos> moves;
+        SquarePos legal[64];
+        const int count = ListLegalMoves(p.board, legal, p.sideToMove);
+        moves.assign(legal, legal + count);
+        EndgameSettings settings;
+        settings.hashMegabytes = 4;
+        const FirstWinAnswer one = FindFirstWinningMove(p.board, p.sideToMove, moves, settings);
+        settings.threads = 2;
+        const FirstWinAnswer two = FindFirstWinningMove(p.board, p.sideToMove, moves, settings);
+        EXPECT_EQ(two.index, one.index) << text;
     }
 }
 
@@ -203,6 +222,13 @@ TEST(EndgameSolver, TheStopTestAbandonsWithinAFewThousandNodes) {
         EXPECT_EQ(asked, allowed + 1);
         EXPECT_LE(answer.nodes, static_cast<uint64_t>(allowed + 2) * 4096) << allowed;
     }
+    // On two threads as well, the stop test is asked on the calling thread and ends them all.
+    int asked = 0;
+    EndgameSettings twoThreads;
+    twoThreads.threads = 2;
+    twoThreads.stop = [&] { return asked++ >= 2; };
+    EXPECT_EQ(SolveEndgame(p.board, p.sideToMove, EndgameMode::kExact, twoThreads).complete, 0);
+    EXPECT_EQ(asked, 3);
     // A stop test that never fires changes nothing.
     EndgameSettings settings;
     settings.stop = [] { return false; };
