@@ -12,17 +12,21 @@ namespace endgame {
 constexpr uint64_t kNotEdgeColumns = 0x7E7E7E7E7E7E7E7Eull;  // columns b..g
 constexpr uint64_t kCornerSquares = 0x8100000000000081ull;
 
-// Squares of empty reached from own through a run of opponent's discs along one line
-// direction, `shift` squares apart; `opponent` is pre-masked so a run cannot wrap round.
+// Squares reached from own through a run of opponent's discs along one line direction,
+// `shift` squares apart; `opponent` is pre-masked so a run cannot wrap round. A run holds at
+// most six discs: two single steps, then two double steps over pairs of opponent's discs.
 template <int kShift>
 inline uint64_t MovesAlong(uint64_t own, uint64_t opponent) {
-    // A run holds at most six discs, so five more steps after the first reach its end.
     uint64_t up = opponent & (own << kShift);
     uint64_t down = opponent & (own >> kShift);
-    for (int step = 0; step < 5; ++step) {
-        up |= opponent & (up << kShift);
-        down |= opponent & (down >> kShift);
-    }
+    up |= opponent & (up << kShift);
+    down |= opponent & (down >> kShift);
+    const uint64_t pairsUp = opponent & (opponent << kShift);
+    const uint64_t pairsDown = opponent & (opponent >> kShift);
+    up |= pairsUp & (up << 2 * kShift);
+    down |= pairsDown & (down >> 2 * kShift);
+    up |= pairsUp & (up << 2 * kShift);
+    down |= pairsDown & (down >> 2 * kShift);
     return (up << kShift) | (down >> kShift);
 }
 
