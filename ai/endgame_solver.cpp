@@ -221,11 +221,47 @@ class Searcher {
         return -LastTwo(opponent, own, -beta, -alpha, first, second, true);
     }
 
+    // Three empty squares in the order given, without touching the list.
+    int LastThree(uint64_t own, uint64_t opponent, int alpha, int beta, int a, int b, int c,
+                  bool passed) {
+        ++nodes_;
+        int best = -kInfinity;
+        const int squares[3][3] = {{a, b, c}, {b, a, c}, {c, a, b}};
+        for (const auto& order : squares) {
+            const int square = order[0];
+            if ((kNeighbours.of[square] & opponent) == 0) continue;
+            const uint64_t flips = Flips(own, opponent, square);
+            if (flips == 0) continue;
+            const int value = -LastTwo(opponent ^ flips, own | flips | uint64_t{1} << square, -beta,
+                                       -std::max(alpha, best), order[1], order[2], false);
+            if (value > best) {
+                best = value;
+                if (best >= beta) return best;
+            }
+        }
+        if (best != -kInfinity) return best;
+        if (passed) return FinalScore(own, 3);
+        return -LastThree(opponent, own, -beta, -alpha, a, b, c, true);
+    }
+
     // Few empty squares: the squares in list order, those of odd quadrants first.
     int Shallow(uint64_t own, uint64_t opponent, int alpha, int beta, int empties, bool passed) {
         if (empties == 2) {
             const int first = next_[kHead];
             return LastTwo(own, opponent, alpha, beta, first, next_[first], passed);
+        }
+        if (empties == 3) {
+            int a = next_[kHead];
+            int b = next_[a];
+            int c = next_[b];
+            // The square alone in its quadrant first: with three empty squares at most one
+            // quadrant holds two of them.
+            if (QuadrantBit(a) == QuadrantBit(b)) {
+                std::swap(a, c);
+            } else if (QuadrantBit(a) == QuadrantBit(c)) {
+                std::swap(a, b);
+            }
+            return LastThree(own, opponent, alpha, beta, a, b, c, passed);
         }
         ++nodes_;
         int best = -kInfinity;
