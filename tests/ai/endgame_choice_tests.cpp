@@ -4,7 +4,9 @@
 // must pass.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 #include "ai/endgame_choice.h"
 #include "ai/opening_book.h"
@@ -80,6 +82,45 @@ TEST_F(MasterExact, SeededGamesAreTheSameOnBothSearches) {
     }
     EXPECT_EQ(games, 24);
     EXPECT_GT(exactSearches, 24);  // the exact search decided moves in most games
+}
+
+// Whole games from the start, the opening book included; the stepwise search needs seconds per
+// exact search near 20 empty squares, so this runs on request:
+// ai_tests --gtest_also_run_disabled_tests --gtest_filter='*WholeSeededGames*'
+TEST_F(MasterExact, DISABLED_WholeSeededGamesFromTheStartAreTheSame) {
+    for (uint32_t seed = 1; seed <= 6; ++seed) {
+        const Side masterSide = seed % 2 ? kBlack : kWhite;
+        GameRecord records[2];
+        for (const int stepwise : {1, 0}) {
+            UseStepwiseExactSearchForTesting(stepwise);
+            SeedRandom(seed);
+            notation::Position p{InitialBoard(), kBlack};
+            std::vector<SquarePos> history;
+            GameRecord& record = records[stepwise];
+            for (;;) {
+                if (LegalMoveMask(p.board, p.sideToMove) == 0) {
+                    p.sideToMove = Opponent(p.sideToMove);
+                    if (LegalMoveMask(p.board, p.sideToMove) == 0) break;
+                }
+                const bool master = p.sideToMove == masterSide;
+                const SquarePos move =
+                    ChooseComputerMove(p.board, p.sideToMove, master ? kLevelMaster : kLevelExpert,
+                                       history.data(), static_cast<int32_t>(history.size()));
+                if (master) record.exactSearches += gMasterTrace.exactFinished;
+                history.push_back(move);
+                record.moves += notation::SquareName(move);
+                ApplyMove(p.board, move.x, move.y, p.sideToMove);
+                p.sideToMove = Opponent(p.sideToMove);
+            }
+            record.draws = RandomDrawCount();
+            record.nextDraw = DrawRandom();
+        }
+        EXPECT_EQ(records[0].moves, records[1].moves) << seed;
+        EXPECT_EQ(records[0].nextDraw, records[1].nextDraw) << seed;
+        EXPECT_EQ(records[0].exactSearches, records[1].exactSearches) << seed;
+        std::printf("seed %u: %s, %d exact searches finished\n", seed, records[0].moves.c_str(),
+                    records[0].exactSearches);
+    }
 }
 
 TEST_F(MasterExact, MasterPlaysTheStepwiseExactMoveOnSeededPositions) {

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <iostream>
 #include <new>
@@ -35,17 +36,20 @@ bool TakeSolverOptions(Arguments& arguments, EndgameSettings& settings) {
 struct TimedAnswer {
     EndgameAnswer answer;
     double milliseconds;
+    double cpuMilliseconds;  // processor time of every thread; on a busy machine the fairer
 };
 
 // Solves, or reports (exit 1) that the table's memory could not be had.
 std::optional<TimedAnswer> TimedSolve(const notation::Position& position, EndgameMode mode,
                                       const EndgameSettings& settings) {
     const Clock::time_point start = Clock::now();
+    const std::clock_t cpuStart = std::clock();
     try {
         const EndgameAnswer answer =
             SolveEndgame(position.board, position.sideToMove, mode, settings);
         const std::chrono::duration<double, std::milli> taken = Clock::now() - start;
-        return TimedAnswer{answer, taken.count()};
+        const double cpu = 1000.0 * static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+        return TimedAnswer{answer, taken.count(), cpu};
     } catch (const std::bad_alloc&) {
         std::cerr << "zantobel-cli: not enough memory for a " << settings.hashMegabytes
                   << " MB transposition table\n";
@@ -87,37 +91,60 @@ std::vector<notation::Position> SeededPositions(int count, int empty) {
     return positions;
 }
 
-void PrintSummary(const char* name, std::vector<double> milliseconds, uint64_t nodes) {
-    std::sort(milliseconds.begin(), milliseconds.end());
+struct Tally {
+    std::vector<double> milliseconds;
+    std::vector<double> cpuMilliseconds;
+    uint64_t nodes = 0;
+
+    void Add(const TimedAnswer& timed) {
+        milliseconds.push_back(timed.milliseconds);
+        cpuMilliseconds.push_back(timed.cpuMilliseconds);
+        nodes += timed.answer.nodes;
+    }
+};
+
+struct Spread {
+    double median;
+    double max;
+    double total;
+};
+Spread SpreadOf(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
     double total = 0;
-    for (const double ms : milliseconds)
-        total += ms;
-    const double median =
-        (milliseconds[(milliseconds.size() - 1) / 2] + milliseconds[milliseconds.size() / 2]) / 2;
+    for (const double value : values)
+        total += value;
+    const size_t n = values.size();
+    return {(values[(n - 1) / 2] + values[n / 2]) / 2, values.back(), total};
+}
+
+void PrintSummary(const char* name, const Tally& tally) {
+    const Spread wall = SpreadOf(tally.milliseconds);
+    const Spread cpu = SpreadOf(tally.cpuMilliseconds);
+    std::printf("%s: %zu positions, nodes %llu, %.1f million nodes per second of processor time\n",
+                name, tally.milliseconds.size(), static_cast<unsigned long long>(tally.nodes),
+                cpu.total > 0 ? tally.nodes / cpu.total / 1e3 : 0.0);
     std::printf(
-        "%s: %zu positions, nodes %llu, %.1f million nodes per second, time median %.1f "
-        "ms max %.1f ms total %.3f s\n",
-        name, milliseconds.size(), static_cast<unsigned long long>(nodes),
-        total > 0 ? nodes / total / 1e3 : 0.0, median, milliseconds.back(), total / 1e3);
+        "%s: time median %.1f ms max %.1f ms total %.3f s; processor time median %.1f ms "
+        "max %.1f ms total %.3f s\n",
+        name, wall.median, wall.max, wall.total / 1e3, cpu.median, cpu.max, cpu.total / 1e3);
 }
 
 int BenchSeeded(const EndgameSettings& settings) {
     const std::vector<notation::Position> positions = SeededPositions(20, 20);
     for (const EndgameMode mode : {EndgameMode::kWinDrawLoss, EndgameMode::kExact}) {
         const char* name = mode == EndgameMode::kExact ? "exact" : "wld";
-        std::vector<double> times;
-        uint64_t nodes = 0;
+        Tally tally;
         for (size_t i = 0; i < positions.size(); ++i) {
             const std::optional<TimedAnswer> timed = TimedSolve(positions[i], mode, settings);
             if (!timed) return 1;
-            std::printf("%s %2zu: move %s score %d nodes %llu time %.1f ms\n", name, i + 1,
-                        MoveText(positions[i], timed->answer).c_str(), timed->answer.score,
-                        static_cast<unsigned long long>(timed->answer.nodes), timed->milliseconds);
+            std::printf("%s %2zu: move %s score %d nodes %llu time %.1f ms cpu %.1f ms\n", name,
+                        i + 1, MoveText(positions[i], timed->answer).c_str(), timed->answer.score,
+                        static_cast<unsigned long long>(timed->answer.nodes), timed->milliseconds,
+                        timed->cpuMilliseconds);
             std::fflush(stdout);
-            times.push_back(timed->milliseconds);
-            nodes += timed->answer.nodes;
+            tally.Add(*timed);
         }
-        PrintSummary(name, times, nodes);
+        PrintSummary(name, tally);
     }
     return kExitOk;
 }
@@ -141,8 +168,11 @@ std::optional<Problem> ParseProblem(Arguments& arguments, const std::string& lin
     bool scored = false;
     while (words >> word) {
         if (word.rfind("score=", 0) == 0) {
-            const std::optional<int64_t> score =
-                ParseInteger(arguments, "score", word.substr(6), -64, 64);
+            // The suites write a positive score with its sign: +38.
+            std::string text = word.substr(6);
+            if (!text.empty() && text[0] == '+') text.erase(0, 1);
+            const std::optional<int64_t> score = ParseInteger(
+                arguments, "suite line " + std::to_string(number) + ": score", text, -64, 64);
             if (!score) return std::nullopt;
             problem.score = static_cast<int>(*score);
             scored = true;
@@ -174,8 +204,7 @@ int BenchSuite(Arguments& arguments, const std::string& path, const EndgameSetti
         if (!problem) return kExitBadInput;
         problems.push_back(*problem);
     }
-    std::vector<double> times;
-    uint64_t nodes = 0;
+    Tally tally;
     int wrong = 0;
     for (size_t i = 0; i < problems.size(); ++i) {
         const Problem& problem = problems[i];
@@ -187,19 +216,20 @@ int BenchSuite(Arguments& arguments, const std::string& path, const EndgameSetti
             timed->answer.score == problem.score &&
             std::find(problem.best.begin(), problem.best.end(), move) != problem.best.end();
         wrong += !right;
-        std::printf("problem %2zu: move %s score %+d (known %+d) nodes %llu time %.1f ms %s\n",
-                    i + 1, move.c_str(), timed->answer.score, problem.score,
-                    static_cast<unsigned long long>(timed->answer.nodes), timed->milliseconds,
-                    right ? "ok" : "WRONG");
+        std::printf(
+            "problem %2zu: move %s score %+d (known %+d) nodes %llu time %.1f ms cpu %.1f "
+            "ms %s\n",
+            i + 1, move.c_str(), timed->answer.score, problem.score,
+            static_cast<unsigned long long>(timed->answer.nodes), timed->milliseconds,
+            timed->cpuMilliseconds, right ? "ok" : "WRONG");
         std::fflush(stdout);
-        times.push_back(timed->milliseconds);
-        nodes += timed->answer.nodes;
+        tally.Add(*timed);
     }
     if (problems.empty()) {
         arguments.Fail("--suite: no problems in '" + path + "'");
         return kExitBadInput;
     }
-    PrintSummary("suite", times, nodes);
+    PrintSummary("suite", tally);
     std::printf("%d of %zu right\n", static_cast<int>(problems.size()) - wrong, problems.size());
     return wrong == 0 ? kExitOk : 1;
 }
