@@ -25,6 +25,9 @@ namespace {
 // With at most this many empty squares the moves are tried in the fixed square order, odd
 // regions first, without a move list, a sort or the table.
 constexpr int kShallowMaxEmpties = 6;
+// From this many empty squares on, positions go into the transposition table: below, a
+// table look-up (a cache miss) costs more than the search it saves.
+constexpr int kHashMinEmpties = 8;
 // From this many empty squares on, the children's table entries are looked at before any
 // child is searched.
 constexpr int kEnhancedCutoffEmpties = 10;
@@ -298,7 +301,7 @@ class Searcher {
         const uint64_t empty = ~(nextOwn | nextOpponent);
         const int potential = std::popcount(board_bits::Dilate(nextOpponent) & empty);
         int value = -64 * (std::popcount(replies) + std::popcount(replies & kCornerSquares)) -
-                    4 * potential;
+                    16 * potential;
         if ((QuadrantBit(square) & parity_) != 0) value += 2;
         return value;
     }
@@ -323,7 +326,8 @@ class Searcher {
         }
 
         HashBounds stored{-kInfinity, kInfinity, kNoHashMove};
-        const bool known = shared_.table->Probe(own, opponent, stored);
+        const bool hashed = empties >= kHashMinEmpties;
+        const bool known = hashed && shared_.table->Probe(own, opponent, stored);
         if (known) {
             if (stored.lower >= beta) return stored.lower;
             if (stored.upper <= alpha) return stored.upper;
@@ -383,7 +387,7 @@ class Searcher {
         result.lower = std::max(result.lower, -64);
         result.upper = std::min(result.upper, 64);
         result.move = bestMove;
-        shared_.table->Store(own, opponent, empties, result);
+        if (hashed) shared_.table->Store(own, opponent, empties, result);
         return best;
     }
 
