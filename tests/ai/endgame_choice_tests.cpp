@@ -90,7 +90,7 @@ TEST_F(MasterExact, SeededGamesAreTheSameOnBothSearches) {
 TEST_F(MasterExact, DISABLED_WholeSeededGamesFromTheStartAreTheSame) {
     for (uint32_t seed = 1; seed <= 6; ++seed) {
         const Side masterSide = seed % 2 ? kBlack : kWhite;
-        GameRecord records[2];
+        GameRecord records[2] = {};
         for (const int stepwise : {1, 0}) {
             UseStepwiseExactSearchForTesting(stepwise);
             SeedRandom(seed);
