@@ -13,7 +13,8 @@ void PrintOverview(std::ostream& out) {
     out << "\nA POSITION is 64 characters for a1, b1, ..., h1, a2, ..., h8 (X black, O white,\n"
            "- empty), whitespace, then X or O for the side to move, as one argument (quote it\n"
            "in the shell); the word 'start' is the initial position.\n"
-           "`zantobel-cli COMMAND --help` describes one command.\n";
+           "`zantobel-cli COMMAND --help` describes one command; `zantobel-cli --version`\n"
+           "prints the version.\n";
 }
 
 }  // namespace
@@ -26,6 +27,10 @@ int main(int argc, char** argv) {
     const std::string name = argv[1];
     if (name == "--help" || name == "help" || name == "-h") {
         PrintOverview(std::cout);
+        return cli::kExitOk;
+    }
+    if (name == "--version") {
+        std::cout << "zantobel-cli " << ZANTOBEL_VERSION << "\n";
         return cli::kExitOk;
     }
     for (const cli::Command& command : cli::Commands()) {
