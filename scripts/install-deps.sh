@@ -22,6 +22,8 @@ development_packages=(
   xvfb xauth xdotool openbox wmctrl imagemagick x11-utils dbus
   # the Debian package and the checks of what it installs
   dpkg-dev file lintian appstream desktop-file-utils man-db
+  # the monkey run watches the window's repaints through the X Damage extension
+  libx11-dev libxdamage-dev
   # the Windows build (MinGW-w64 with POSIX threads, windres) and its tests under Wine;
   # flock (util-linux) guards the making of the tests' Wine prefix, iconv (libc-bin) writes
   # its font settings

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -44,8 +45,11 @@ TEST(StoredPng, LibpngReadsBackEveryPixel) {
         SCOPED_TRACE(std::to_string(size.width) + "x" + std::to_string(size.height));
         const std::vector<uint32_t> pixels = Pattern(size.width, size.height);
         std::string problem;
-        ASSERT_TRUE(cli::WritePng(path, pixels.data(), size.width, size.height, &problem))
-            << problem;
+        FILE* file = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        const bool written = cli::WritePng(file, pixels.data(), size.width, size.height, &problem);
+        std::fclose(file);
+        ASSERT_TRUE(written) << problem;
         int width = 0, height = 0;
         EXPECT_EQ(ReadBack(path, width, height), pixels);
         EXPECT_EQ(width, size.width);
@@ -54,11 +58,16 @@ TEST(StoredPng, LibpngReadsBackEveryPixel) {
     std::filesystem::remove(path);
 }
 
-TEST(StoredPng, AnUnwritablePathIsRefusedWithAReason) {
+TEST(StoredPng, AFailedWriteIsRefusedWithAReason) {
+    // /dev/full takes the open but refuses every byte written.
+    FILE* full = std::fopen("/dev/full", "wb");
+    if (!full) GTEST_SKIP() << "no /dev/full here";
+    std::setvbuf(full, nullptr, _IONBF, 0);  // unbuffered: the write itself reports the error
     const uint32_t pixel = 0x123456;
     std::string problem;
-    EXPECT_FALSE(cli::WritePng("/nonexistent-folder/x.png", &pixel, 1, 1, &problem));
+    EXPECT_FALSE(cli::WritePng(full, &pixel, 1, 1, &problem));
     EXPECT_FALSE(problem.empty());
+    std::fclose(full);
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 #include "game/match_flow.h"
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/fake/fake_desktop.h"
+#include "platform/retained/device.h"
 #include "tools/cli/cli.h"
+#include "tools/cli/output_file.h"
 #include "tools/cli/png_file.h"
 #include "view/picking_camera.h"
 #include "view/renderer.h"
@@ -18,8 +20,23 @@
 namespace cli {
 namespace {
 
-constexpr int kMaxSide = 8192;
+// The picture is drawn by the game's own 3D device, so its size has the device's bounds; the
+// help texts state the same numbers.
+constexpr int kMaxSide = retained::detail::kMaxDeviceSide;
+constexpr int64_t kMaxPixels = retained::detail::kMaxDevicePixels;
+static_assert(kMaxSide == 16384 && kMaxPixels == 40000000,
+              "the render and squares help texts state these bounds");
 constexpr int kMaxCameraSteps = 10000;
+
+// Both sides within bounds (checked on reading) and the whole within the device's pixels.
+bool CheckPictureSize(Arguments& arguments, int64_t width, int64_t height) {
+    if (width * height <= kMaxPixels) return true;
+    arguments.Fail("--width and --height: " + std::to_string(width) + " x " +
+                   std::to_string(height) + " is " + std::to_string(width * height) +
+                   " pixels, more than the " + std::to_string(kMaxPixels) +
+                   " the 3D device can draw");
+    return false;
+}
 
 desktop::LRESULT RenderWindowProc(desktop::HWND hwnd, desktop::UINT message, desktop::WPARAM wParam,
                                   desktop::LPARAM lParam) {
@@ -117,6 +134,7 @@ int RunRender(Arguments& arguments) {
     const std::optional<std::string> qualityText = arguments.TakeOption("--quality");
     const std::optional<std::string> cameraText = arguments.TakeOption("--camera");
     if (arguments.failed() || !width || !height) return kExitBadInput;
+    if (!CheckPictureSize(arguments, *width, *height)) return kExitBadInput;
     if (!out || out->empty()) {
         arguments.Fail("missing --out FILE.png");
         return kExitBadInput;
@@ -149,9 +167,12 @@ int RunRender(Arguments& arguments) {
         arguments.Fail(problem);
         return kExitBadInput;
     }
-    std::string writeProblem;
-    if (!WritePng(*out, image.pixels.data(), image.width, image.height, &writeProblem)) {
-        arguments.Fail("cannot write " + *out + ": " + writeProblem);
+    std::string problemWriting;
+    const auto writePng = [&image](FILE* file, std::string* why) {
+        return WritePng(file, image.pixels.data(), image.width, image.height, why);
+    };
+    if (!WriteOutputFile(*out, writePng, &problemWriting)) {
+        arguments.Fail(problemWriting);
         return kExitBadInput;
     }
     return kExitOk;
@@ -168,6 +189,7 @@ int RunSquares(Arguments& arguments) {
     const std::optional<int64_t> height = arguments.TakeIntegerOption("--height", 1, kMaxSide, 480);
     const std::optional<std::string> cameraText = arguments.TakeOption("--camera");
     if (arguments.failed() || !width || !height) return kExitBadInput;
+    if (!CheckPictureSize(arguments, *width, *height)) return kExitBadInput;
     std::optional<CameraSteps> camera = CameraSteps{0, 0};
     if (cameraText) camera = ParseCamera(arguments, *cameraText);
     if (!camera || !arguments.CheckNothingLeft()) return kExitBadInput;

@@ -4,13 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace cli {
 
-// pixels: height rows of width pixels, 0x00RRGGBB, packed. On failure returns false and says
-// why in *problem.
-bool WritePng(const std::string& path, const uint32_t* pixels, int width, int height,
-              std::string* problem);
+// Writes the PNG to an open file. pixels: height rows of width pixels, 0x00RRGGBB, packed.
+// On failure returns false and says why in *problem.
+bool WritePng(FILE* file, const uint32_t* pixels, int width, int height, std::string* problem);
 
 }  // namespace cli

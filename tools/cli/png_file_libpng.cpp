@@ -7,8 +7,7 @@
 
 namespace cli {
 
-bool WritePng(const std::string& path, const uint32_t* pixels, int width, int height,
-              std::string* problem) {
+bool WritePng(FILE* file, const uint32_t* pixels, int width, int height, std::string* problem) {
     const size_t count = static_cast<size_t>(width) * height;
     std::vector<png_byte> rgb(count * 3);
     for (size_t i = 0; i < count; ++i) {
@@ -21,7 +20,7 @@ bool WritePng(const std::string& path, const uint32_t* pixels, int width, int he
     png.width = static_cast<png_uint_32>(width);
     png.height = static_cast<png_uint_32>(height);
     png.format = PNG_FORMAT_RGB;
-    if (!png_image_write_to_file(&png, path.c_str(), 0, rgb.data(), 0, nullptr)) {
+    if (!png_image_write_to_stdio(&png, file, 0, rgb.data(), 0, nullptr)) {
         *problem = png.message;
         png_image_free(&png);
         return false;

@@ -3,7 +3,6 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <vector>
 
 #include "tools/cli/png_file.h"
@@ -75,8 +74,7 @@ std::vector<uint8_t> StoredZlib(const std::vector<uint8_t>& raw) {
 
 }  // namespace
 
-bool WritePng(const std::string& path, const uint32_t* pixels, int width, int height,
-              std::string* problem) {
+bool WritePng(FILE* file, const uint32_t* pixels, int width, int height, std::string* problem) {
     std::vector<uint8_t> raw;
     raw.reserve(static_cast<size_t>(height) * (1 + 3 * static_cast<size_t>(width)));
     for (int y = 0; y < height; ++y) {
@@ -92,21 +90,13 @@ bool WritePng(const std::string& path, const uint32_t* pixels, int width, int he
     PutBigEndian(header, static_cast<uint32_t>(height));
     header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, no filter, no interlace
 
-    std::vector<uint8_t> file{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    PutChunk(file, "IHDR", header);
-    PutChunk(file, "IDAT", StoredZlib(raw));
-    PutChunk(file, "IEND", {});
+    std::vector<uint8_t> png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    PutChunk(png, "IHDR", header);
+    PutChunk(png, "IDAT", StoredZlib(raw));
+    PutChunk(png, "IEND", {});
 
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
+    if (std::fwrite(png.data(), 1, png.size(), file) != png.size()) {
         *problem = std::strerror(errno);
-        return false;
-    }
-    out.write(reinterpret_cast<const char*>(file.data()),
-              static_cast<std::streamsize>(file.size()));
-    out.close();
-    if (!out) {
-        *problem = "write failed";
         return false;
     }
     return true;
