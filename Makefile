@@ -6,6 +6,8 @@ SANITIZE   ?= build-sanitize
 FUZZ       ?= build-fuzz
 JOBS       ?= $(shell nproc)
 CMAKE_GEN  := -G Ninja
+# Our own builds treat warnings as errors; a plain cmake configure does not.
+STRICT     := -DZANTOBEL_WERROR=ON
 
 .PHONY: all deps configure build play test test-sanitize bench fuzz format clean
 
@@ -15,7 +17,7 @@ deps:
 	@bash scripts/install-deps.sh
 
 $(BUILD)/build.ninja: | deps
-	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(STRICT)
 
 configure: deps $(BUILD)/build.ninja
 
@@ -29,7 +31,7 @@ test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 test-sanitize: deps
-	cmake -S . -B $(SANITIZE) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug \
+	cmake -S . -B $(SANITIZE) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug $(STRICT) \
 	    -DZANTOBEL_SANITIZE=ON -DZANTOBEL_UNIT_TESTS_ONLY=ON
 	cmake --build $(SANITIZE) -j $(JOBS)
 	cd $(SANITIZE) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
@@ -40,7 +42,7 @@ bench: build
 	@for b in $(BUILD)/bench-*; do echo "== $$b"; $$b; done
 
 fuzz: deps
-	cmake -S . -B $(FUZZ) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	cmake -S . -B $(FUZZ) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(STRICT) \
 	    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
 	    -DZANTOBEL_FUZZ=ON -DZANTOBEL_UNIT_TESTS_ONLY=ON
 	cmake --build $(FUZZ) -j $(JOBS) --target fuzzers

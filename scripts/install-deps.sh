@@ -1,21 +1,34 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, testing and playing ZANTOBEL need.
-# Idempotent: it asks apt only when a package is missing, and refreshes the package
-# lists first in that case. Works as root or through sudo.
+# Installs the Debian packages ZANTOBEL needs. Idempotent: it asks apt only when a package is
+# missing, and refreshes the package lists first in that case. Works as root or through sudo.
+# Usage: install-deps.sh          everything: build, tests, benchmarks, fuzzing, the window
+#                                 under a virtual display, and the package checks
+#        install-deps.sh --play   only what building and playing need (for -DBUILD_TESTING=OFF)
 set -euo pipefail
 
-packages=(
+play_packages=(
   # build
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config
+  # images, the window, its fonts, sound
+  libpng-dev libgtk-3-dev libfontconfig-dev libsdl2-dev fonts-ipafont-gothic
+)
+development_packages=(
+  git
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  # images, the window, sound
-  libpng-dev libgtk-3-dev libsdl2-dev
   # fuzzing and formatting
   clang libclang-rt-14-dev llvm clang-format
   # the real window under a virtual display, driven like a person would
-  xvfb xauth xdotool openbox wmctrl imagemagick x11-utils fonts-ipafont-gothic dbus
+  xvfb xauth xdotool openbox wmctrl imagemagick x11-utils dbus
+  # the Debian package and the checks of what it installs
+  dpkg-dev file lintian appstream desktop-file-utils man-db
 )
+
+case "${1:-}" in
+  "") packages=("${play_packages[@]}" "${development_packages[@]}") ;;
+  --play) packages=("${play_packages[@]}") ;;
+  *) echo "usage: install-deps.sh [--play]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

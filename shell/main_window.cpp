@@ -32,9 +32,10 @@ int PickAtLastCursor(SquarePos* square) {
     return PickSquare(gShell.cursorPos, square);
 }
 
-void QuitWithError(const char* text) {
+void QuitWithError(const char* text, const char* what) {
+    gShell.startupFailure = what;
     ShowErrorBox(text);
-    PostQuitMessage(0);
+    PostQuitMessage(kExitStartupFailed);
 }
 
 void OnCreate(HWND window) {
@@ -50,13 +51,34 @@ void OnCreate(HWND window) {
     gShell.discIcons[1] =
         static_cast<HICON>(LoadImage(gShell.instance, "ico_white", IMAGE_ICON, 32, 32, LR_SHARED));
 
-    if (!InitRenderer(window)) return QuitWithError("Direct3Dの作成に失敗しました");
-    if (!CreateDevice(window)) return QuitWithError("デバイスの作成に失敗しました");
-    if (!BuildSceneMeshes() || !InitGameData()) {
-        return QuitWithError("ファイル読み込みに失敗しました");
+    if (!InitRenderer(window)) {
+        return QuitWithError("Direct3Dの作成に失敗しました", "could not create the 3D renderer");
+    }
+    if (!CreateDevice(window)) {
+        return QuitWithError("デバイスの作成に失敗しました", "could not create the 3D device");
+    }
+    if (!BuildSceneMeshes()) {
+        return QuitWithError(
+            "ファイル読み込みに失敗しました",
+            "could not load the disc mesh (XFILE resource \"stone\") or build the board");
+    }
+    if (!InitGameData()) {
+        return QuitWithError("ファイル読み込みに失敗しました",
+                             "could not load the pattern statistics (RCDATA resource 107)");
     }
     StartNewGame();
     gShell.running = 1;
+}
+
+// The failure box runs its own message loop, in which the size messages of a drag go on
+// arriving: each further failure would open another box over the first. One at a time.
+int gDeviceFailureShown = 0;
+
+void ReportDeviceFailure(HWND window) {
+    if (gDeviceFailureShown) return;
+    gDeviceFailureShown = 1;
+    MessageBox(window, "デバイスの生成に失敗しました", "エラー", MB_OK);
+    gDeviceFailureShown = 0;
 }
 
 void OnSize(HWND window, WPARAM wParam, LPARAM lParam) {
@@ -65,7 +87,7 @@ void OnSize(HWND window, WPARAM wParam, LPARAM lParam) {
     const int height =
         static_cast<int>(HIWORD(static_cast<UINT_PTR>(lParam))) - edge - kStatusBarHeight;
     if (gShell.running && width > 0 && height > 0 && !RecreateDevice(window, width, height)) {
-        MessageBox(window, "デバイスの生成に失敗しました", "エラー", MB_OK);
+        ReportDeviceFailure(window);
     }
     // The status bar lays itself out along the new bottom edge.
     SendMessage(gShell.statusBar, WM_SIZE, wParam, lParam);
@@ -193,7 +215,10 @@ int WinMain(HINSTANCE instance, HINSTANCE previous, const char* /*commandLine*/,
         CreateWindowEx(0, kClassName, kClassName, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                        400, 400, nullptr, nullptr, instance, nullptr);
     // Without a window there is nothing to run a message loop for.
-    if (!window) return 0;
+    if (!window) {
+        if (!gShell.startupFailure) gShell.startupFailure = "could not create the main window";
+        return kExitStartupFailed;
+    }
     gShell.mainWindow = window;
     ShowWindow(window, showCommand);
     SeedRandom(GetTickCount());

@@ -26,8 +26,10 @@ std::string MoveNames(const Board& board, Side side) {
     SquarePos moves[64];
     const int count = ListLegalMoves(board, moves, side);
     std::string names;
-    for (int i = 0; i < count; ++i)
-        names += (i ? " " : "") + notation::SquareName(moves[i]);
+    for (int i = 0; i < count; ++i) {
+        if (i) names += ' ';
+        names += notation::SquareName(moves[i]);
+    }
     return names;
 }
 

@@ -167,6 +167,13 @@ TEST(Cli, EveryCommandHasHelp) {
     EXPECT_EQ(RunCli({}).exitCode, cli::kExitBadInput);
 }
 
+TEST(Cli, VersionIsTheBuildsVersionOnOneLine) {
+    const CliRun run = RunCli({"--version"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, std::string("zantobel-cli ") + ZANTOBEL_VERSION + "\n");
+    EXPECT_EQ(run.err, "");
+}
+
 TEST(Cli, PlayIsAWholeGameThatDependsOnlyOnTheSeed) {
     const CliRun first = RunCli({"play", "--seed", "7"});
     ASSERT_EQ(first.exitCode, 0) << first.err;

@@ -19,7 +19,8 @@ void PrintOverview(std::ostream& out) {
            "in the shell); the word 'start' is the initial position.\n"
            "Exit codes: 0 done; 2 bad input, or output that could not be written; 130 stopped\n"
            "by Ctrl+C (perft and solve).\n"
-           "`zantobel-cli COMMAND --help` describes one command.\n";
+           "`zantobel-cli COMMAND --help` describes one command; `zantobel-cli --version`\n"
+           "prints the version.\n";
 }
 
 const cli::Command* FindCommand(const std::string& name) {
@@ -37,6 +38,10 @@ int Run(int argc, char** argv) {
     const std::string name = argv[1];
     if (name == "--help" || name == "help" || name == "-h") {
         PrintOverview(std::cout);
+        return cli::kExitOk;
+    }
+    if (name == "--version") {
+        std::cout << "zantobel-cli " << ZANTOBEL_VERSION << "\n";
         return cli::kExitOk;
     }
     const cli::Command* command = FindCommand(name);

@@ -1,6 +1,7 @@
 // Writing or checking generated files.
 #include "tools/generated_files/generated_files.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -29,6 +30,8 @@ int WriteOrCheck(int argc, char** argv, const std::string& program,
             }
             continue;
         }
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
         std::ofstream out(path, std::ios::binary);
         out.write(reinterpret_cast<const char*>(file.bytes.data()),
                   static_cast<std::streamsize>(file.bytes.size()));

@@ -9,12 +9,13 @@
 namespace generated_files {
 
 struct File {
-    const char* name;
+    std::string name;  // relative to the folder; may name subfolders
     std::vector<uint8_t> bytes;
 };
 
-// Handles `PROGRAM OUTDIR` (write) and `PROGRAM --check DIR` (compare); returns the exit
-// code: 0 done or identical, 1 a file differs or cannot be written, 2 bad arguments.
+// Handles `PROGRAM OUTDIR` (write, making subfolders as needed) and `PROGRAM --check DIR`
+// (compare); returns the exit code: 0 done or identical, 1 a file differs or cannot be
+// written, 2 bad arguments.
 int WriteOrCheck(int argc, char** argv, const std::string& program, const std::vector<File>& files);
 
 }  // namespace generated_files

@@ -5,6 +5,8 @@
 // 4x4 per pixel with basic arithmetic only, so every run writes the same bytes.
 // Usage: zantobel-icons OUTDIR      writes the three files
 //        zantobel-icons --check DIR compares DIR's files with a fresh drawing
+//        zantobel-icons --desktop ID [--check] DIR   the same for the desktop icons
+//                                                    (desktop_icons.h) named ID
 #include <cstdint>
 #include <fstream>
 #include <iostream>
@@ -13,8 +15,15 @@
 #include <vector>
 
 #include "tools/generated_files/generated_files.h"
+#include "tools/icons/desktop_icons.h"
+#include "tools/icons/icon_art.h"
 
 namespace {
+
+using icon_art::BlackDisc;
+using icon_art::Shape;
+using icon_art::SlantedDisc;
+using icon_art::WhiteDisc;
 
 struct Rgb {
     int r, g, b;
@@ -26,61 +35,6 @@ const Rgb kVga[16] = {{0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 
                       {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
                       {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
                       {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
-
-// A shape: for a point in icon units (0..32 across), whether it is inside and its grey level.
-struct Sample {
-    bool inside;
-    double grey;  // 0 black .. 255 white
-};
-using Shape = Sample (*)(double x, double y);
-
-double Clamp(double v, double lo, double hi) {
-    return v < lo ? lo : v > hi ? hi : v;
-}
-
-// A disc seen from above, lit from the upper left: a soft highlight and a darker rim.
-Sample FlatDisc(double x, double y, double dark, double light) {
-    double dx = x - 16, dy = y - 16;
-    double d2 = (dx * dx + dy * dy) / (14.5 * 14.5);
-    if (d2 > 1) return {false, 0};
-    double hx = x - 11, hy = y - 10.5;
-    double h2 = (hx * hx + hy * hy) / (11.0 * 11.0);
-    double shade = dark + (light - dark) * Clamp(1 - h2, 0, 1) * 0.55;
-    if (d2 > 0.80) shade = dark + (shade - dark) * 0.5 + (d2 - 0.80) * 40 * (light > 128 ? -1 : 1);
-    return {true, Clamp(shade, 0, 255)};
-}
-
-Sample BlackDisc(double x, double y) {
-    return FlatDisc(x, y, 18, 150);
-}
-
-Sample WhiteDisc(double x, double y) {
-    Sample s = FlatDisc(x, y, 200, 255);
-    // A thin grey outline keeps the white disc visible on a light background.
-    double dx = x - 16, dy = y - 16;
-    double d2 = (dx * dx + dy * dy) / (14.5 * 14.5);
-    if (s.inside && d2 > 0.86) s.grey = 120;
-    return s;
-}
-
-// A dark disc seen at a slant: an elliptic top face, lit from the upper left with a bevel
-// catching the light along its front edge, over a thin side wall in shadow.
-Sample SlantedDisc(double x, double y) {
-    double dx = (x - 16) / 14.5;
-    double top = (y - 13.0) / 8.5;
-    double side = (y - 17.5) / 8.5;
-    bool onTop = dx * dx + top * top <= 1;
-    bool onSide = dx * dx + side * side <= 1 && y >= 13.0;
-    if (onTop) {
-        double hx = (x - 11) / 11.0, hy = (y - 10) / 6.5;
-        double h = Clamp(1 - (hx * hx + hy * hy), 0, 1);
-        double grey = 30 + 110 * h;
-        if (dx * dx + top * top > 0.80 && y > 14.5) grey = 150;
-        return {true, grey};
-    }
-    if (onSide) return {true, 6 + 26 * Clamp(1 - dx * dx, 0, 1)};
-    return {false, 0};
-}
 
 struct Image {
     int size;
@@ -95,22 +49,11 @@ const int kGreyIndex[4] = {0, 8, 7, 15};
 
 Image Draw(Shape shape, int size, int bits) {
     Image image{size, bits, {}, {}};
-    double scale = 32.0 / size;
     for (int row = 0; row < size; ++row) {
         for (int col = 0; col < size; ++col) {
-            int inside = 0;
-            double grey = 0;
-            for (int sy = 0; sy < 4; ++sy)
-                for (int sx = 0; sx < 4; ++sx) {
-                    Sample s =
-                        shape((col + (sx + 0.5) / 4) * scale, (row + (sy + 0.5) / 4) * scale);
-                    if (s.inside) {
-                        ++inside;
-                        grey += s.grey;
-                    }
-                }
-            bool clear = inside < 8;
-            double level = inside ? grey / inside : 0;
+            const icon_art::Pixel pixel = icon_art::SamplePixel(shape, size, col, row);
+            const bool clear = pixel.inside < icon_art::kSamplesPerPixel / 2;
+            const double level = pixel.grey;
             uint8_t index = 0;
             if (!clear && bits == 8) {
                 index = static_cast<uint8_t>(16 + static_cast<int>(level * 239 / 255 + 0.5));
@@ -224,5 +167,14 @@ std::vector<generated_files::File> DrawAll() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[1]) == "--desktop") {
+        const std::vector<generated_files::File> files = desktop_icons::DrawDesktopIcons(argv[2]);
+        if (files.empty()) {
+            std::cerr << "zantobel-icons: cannot encode the desktop icons\n";
+            return 1;
+        }
+        // What follows ID reads as a plain run's arguments.
+        return generated_files::WriteOrCheck(argc - 2, argv + 2, "zantobel-icons", files);
+    }
     return generated_files::WriteOrCheck(argc, argv, "zantobel-icons", DrawAll());
 }

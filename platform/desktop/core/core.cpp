@@ -84,7 +84,12 @@ resources::ResourceKey KeyOf(const char* name) {
 
 std::string NameText(const char* name) {
     if (!name) return "";
-    if (IS_INTRESOURCE(name)) return "#" + std::to_string(reinterpret_cast<UINT_PTR>(name));
+    if (IS_INTRESOURCE(name)) {
+        // Appended, not `"#" + ...`: GCC 12 at -O3 warns falsely (-Wrestrict) on that.
+        std::string text = "#";
+        text += std::to_string(reinterpret_cast<UINT_PTR>(name));
+        return text;
+    }
     return name;
 }
 
@@ -292,8 +297,11 @@ LRESULT DialogWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
     INT_PTR handled = w->dialogProc ? w->dialogProc(hwnd, message, wParam, lParam) : 0;
     if (handled) return handled;
     if (message == WM_CLOSE) {
-        // The close box of a dialog is a cancel, never a destroy.
-        SendMessage(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        // The close box of a dialog is a cancel, never a destroy; a close request that arrives
+        // after the dialog ended (queued behind its OK) has nothing left to cancel.
+        w = FindWindowRecord(hwnd);
+        if (w && !w->dialogEnded)
+            SendMessage(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         return 0;
     }
     if (message == WM_INITDIALOG) return TRUE;
@@ -398,12 +406,40 @@ void PaintNow(HWND hwnd) {
     SendPaint(*w);
 }
 
+// What a size change leaves to repaint: the whole client area when the class asks for a
+// redraw on a change of that dimension (the picture was drawn for the old size), otherwise
+// only the strips the window gained.
+void InvalidateAfterSize(Window& w, int oldWidth, int oldHeight) {
+    const bool widthChanged = oldWidth != w.clientWidth;
+    const bool heightChanged = oldHeight != w.clientHeight;
+    if ((widthChanged && (w.classStyle & CS_HREDRAW)) ||
+        (heightChanged && (w.classStyle & CS_VREDRAW))) {
+        InvalidateRect(w.handle, nullptr, TRUE);
+        return;
+    }
+    const HWND hwnd = w.handle;
+    const int width = w.clientWidth, height = w.clientHeight;
+    if (width > oldWidth) {
+        RECT gained{std::max(oldWidth, 0), 0, width, height};
+        InvalidateRect(hwnd, &gained, TRUE);
+    }
+    if (height > oldHeight && FindWindowRecord(hwnd)) {
+        RECT gained{0, std::max(oldHeight, 0), width, height};
+        InvalidateRect(hwnd, &gained, TRUE);
+    }
+}
+
 void ClientSizeChanged(HWND hwnd, int width, int height, WPARAM kind) {
     Window* w = FindWindowRecord(hwnd);
     if (!w) return;
-    bool changed = w->clientWidth != width || w->clientHeight != height;
+    const int oldWidth = w->clientWidth, oldHeight = w->clientHeight;
+    bool changed = oldWidth != width || oldHeight != height;
     w->clientWidth = width;
     w->clientHeight = height;
+    // The platform marks the area to repaint before the window hears of its new size, so a
+    // size handler that paints at once (UpdateWindow) already paints everything.
+    if (changed && kind != SIZE_MINIMIZED) InvalidateAfterSize(*w, oldWidth, oldHeight);
+    if (!FindWindowRecord(hwnd)) return;
     if (changed || kind == SIZE_MINIMIZED)
         SendMessage(hwnd, WM_SIZE, kind, MAKELPARAM(width, height));
 }
@@ -450,21 +486,55 @@ void ControlCheckSet(HWND control, UINT check) {
 
 void DialogCancelled(HWND dialog) {
     Window* d = FindWindowRecord(dialog);
-    if (!d || !d->isDialog || d->dialogEnded) return;
+    if (!d || !d->isDialog || d->dialogEnded || !d->enabled) return;
     SendMessage(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 
-bool RunModalLoop(const std::function<bool()>& done) {
-    MSG msg;
-    while (!done()) {
-        if (!GetMessage(&msg, nullptr, 0, 0)) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return false;
+void DialogCloseBox(HWND dialog) {
+    Window* d = FindWindowRecord(dialog);
+    if (!d || !d->isDialog || d->dialogEnded || !d->enabled) return;
+    SendMessage(dialog, WM_CLOSE, 0, 0);
+}
+
+NextMessage WaitForMessage(MSG& m, const std::function<bool()>* done) {
+    for (;;) {
+        // A modal loop's answer may come from the backend's own event handling (a click on a
+        // box's button) with no message queued at all, as at start-up before any timer runs:
+        // it is looked at after every wait, not only when a message arrives.
+        if (done && (*done)()) return NextMessage::Done;
+        if (!S().queue.empty()) {
+            m = S().queue.front();
+            S().queue.pop_front();
+            return NextMessage::Message;
         }
-        TranslateMessage(&msg);
-        DispatchMessage(&msg);
+        if (S().quit) {
+            S().quit = false;
+            m = {nullptr, WM_QUIT, static_cast<WPARAM>(S().quitCode), 0, 0, {0, 0}};
+            return NextMessage::Quit;
+        }
+        if (TheBackend().IdleMessage(m)) return NextMessage::Message;
+        if (!TheBackend().WaitForEvents()) {
+            m = {nullptr, WM_QUIT, 0, 0, 0, {0, 0}};
+            return NextMessage::Quit;
+        }
     }
-    return true;
+}
+
+bool RunModalLoop(const std::function<bool()>& done) {
+    MSG msg{};
+    for (;;) {
+        switch (WaitForMessage(msg, &done)) {
+            case NextMessage::Done:
+                return true;
+            case NextMessage::Quit:
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return false;
+            case NextMessage::Message:
+                TranslateMessage(&msg);
+                DispatchMessage(&msg);
+                break;
+        }
+    }
 }
 
 uint64_t UnvalidatedPaints() {
@@ -798,23 +868,7 @@ int GetSystemMetrics(int index) {
 BOOL GetMessage(MSG* msg, HWND /*hwnd*/, UINT /*filterMin*/, UINT /*filterMax*/) {
     MSG local{};
     MSG& m = msg ? *msg : local;
-    for (;;) {
-        if (!S().queue.empty()) {
-            m = S().queue.front();
-            S().queue.pop_front();
-            return TRUE;
-        }
-        if (S().quit) {
-            S().quit = false;
-            m = {nullptr, WM_QUIT, static_cast<WPARAM>(S().quitCode), 0, 0, {0, 0}};
-            return FALSE;
-        }
-        if (TheBackend().IdleMessage(m)) return TRUE;
-        if (!TheBackend().WaitForEvents()) {
-            m = {nullptr, WM_QUIT, 0, 0, 0, {0, 0}};
-            return FALSE;
-        }
-    }
+    return core::WaitForMessage(m, nullptr) == core::NextMessage::Message ? TRUE : FALSE;
 }
 
 BOOL TranslateMessage(const MSG* msg) {

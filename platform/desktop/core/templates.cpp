@@ -211,8 +211,12 @@ std::string DialogTemplateItem::ClassName() const {
             return "ScrollBar";
         case 0x0085:
             return "ComboBox";
-        default:
-            return "#" + std::to_string(windowClass.ordinal);
+        default: {
+            // Appended, not `"#" + ...`: GCC 12 at -O3 warns falsely (-Wrestrict) on that.
+            std::string name = "#";
+            name += std::to_string(windowClass.ordinal);
+            return name;
+        }
     }
 }
 

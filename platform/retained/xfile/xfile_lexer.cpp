@@ -72,6 +72,14 @@ size_t GuidLength(std::string_view text) {
     return i + 1;
 }
 
+// Built by appending: GCC 12 at -O3 warns falsely (-Wrestrict) on `"literal" + std::string`.
+std::string Quoted(const char* open, std::string_view text, const char* close) {
+    std::string out = open;
+    out += Printable(text);
+    out += close;
+    return out;
+}
+
 }  // namespace
 
 std::string Describe(const Token& token) {
@@ -79,11 +87,11 @@ std::string Describe(const Token& token) {
         case TokenKind::End:
             return "the end of the file";
         case TokenKind::String:
-            return "string \"" + Printable(token.text) + "\"";
+            return Quoted("string \"", token.text, "\"");
         case TokenKind::Guid:
             return "a GUID";
         default:
-            return "'" + Printable(token.text) + "'";
+            return Quoted("'", token.text, "'");
     }
 }
 
