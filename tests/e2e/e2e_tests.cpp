@@ -56,16 +56,19 @@ uint32_t PixelAt(const Image& image, Point p) {
 bool IsMarker(uint32_t c) {
     return Red(c) > 140 && Red(c) > Green(c) + 30 && Blue(c) < 90;
 }
-// The discs are grey-scale; the black half's face toward the camera carries the light's
-// highlight, so it shows as a mid grey beside the white one.
+// The discs are grey-scale: a black top reads dark (its highlight, where it shows, is a
+// spot near the edge), a white one white. At a square's centre nothing else is a dark grey:
+// an empty square shows the brown background there, and no shadow reaches a neighbour's
+// centre.
 bool IsNeutral(uint32_t c) {
     return std::abs(Red(c) - Green(c)) < 16 && std::abs(Green(c) - Blue(c)) < 16;
 }
 bool IsBlackDisc(uint32_t c) {
-    return IsNeutral(c) && Luminance(c) >= 30 && Luminance(c) < 215;
+    return IsNeutral(c) && Luminance(c) < 64;
 }
+// In Gouraud shading a white top darkens toward the edge turned from the light.
 bool IsWhiteDisc(uint32_t c) {
-    return IsNeutral(c) && Luminance(c) >= 232;
+    return IsNeutral(c) && Luminance(c) >= 200;
 }
 
 // The status bar strip below the scene area.
