@@ -10,6 +10,7 @@ int RunMove(Arguments& arguments);
 int RunSolve(Arguments& arguments);
 int RunBook(Arguments& arguments);
 int RunBench(Arguments& arguments);
+int RunEndgame(Arguments& arguments);
 int RunRender(Arguments& arguments);
 int RunSquares(Arguments& arguments);
 
@@ -65,19 +66,35 @@ const std::vector<Command>& Commands() {
          "longer than anyone can wait.\n"
          "Ctrl+C stops the search: one line on stderr, nothing on stdout, exit code 130.\n",
          RunSolve},
+        {"endgame", "endgame [--wld] [--threads N] [--hash MB] POSITION",
+         "solve an end game with the fast solver: the score under perfect play and a move",
+         "Prints 'move SQUARE score SCORE nodes NODES time MS': SCORE is the disc difference\n"
+         "for the side to move under perfect play by both sides, the empty squares counted\n"
+         "for the winner, and SQUARE a move that reaches it ('pass' when the side must pass,\n"
+         "'end' when the game is over).\n"
+         "--wld        the score is only win (1), draw (0) or loss (-1)\n"
+         "--threads N  search threads, 1..16 (default 1); the answer does not depend on it\n"
+         "--hash MB    size of the transposition table, 1..4096 (default 32)\n",
+         RunEndgame},
         {"book", "book [--seed N] HISTORY", "the opening book's answer after a history",
          "Seeds the generator with N (default 1), asks the opening book for a continuation of\n"
          "HISTORY (concatenated squares, at most 60 moves; - for none) and prints it, or\n"
          "'none'.\n",
          RunBook},
-        {"bench", "bench [--horizon]", "search a fixed set of positions; print the signature",
+        {"bench", "bench [--horizon [--stepwise]] [--endgame [--suite FILE]]",
+         "search a fixed set of positions; print the signature",
          "Searches four middle-game positions at depth 8 and solves ten end-game positions\n"
          "with 14 empty squares; prints the steps and steps per second of each part and\n"
          "'signature N', the total number of search steps, which changes only when the\n"
          "search order changes.\n"
          "--horizon  instead, for 14, 15, ... empty squares, solves ten positions of FOOL's\n"
          "           self-play and prints how many finish within 3000 ms; the horizon is the\n"
-         "           largest count at which at least 9 of 10 do\n",
+         "           largest count at which at least 9 of 10 do, with MASTER's exact\n"
+         "           search (--stepwise: with the stepwise search instead)\n"
+         "--endgame  instead, solves twenty seeded positions with 20 empty squares with the\n"
+         "           fast solver, for win/draw/loss and exactly, and prints nodes and times;\n"
+         "           --suite FILE solves the problems of FILE and checks their scores and\n"
+         "           best moves (--threads N and --hash MB as for endgame)\n",
          RunBench},
         {"render",
          "render --out FILE.png [--width W] [--height H] [--quality flat|gouraud|wireframe] "
