@@ -32,9 +32,10 @@ int PickAtLastCursor(SquarePos* square) {
     return PickSquare(gShell.cursorPos, square);
 }
 
-void QuitWithError(const char* text) {
+void QuitWithError(const char* text, const char* what) {
+    gShell.startupFailure = what;
     ShowErrorBox(text);
-    PostQuitMessage(0);
+    PostQuitMessage(kExitStartupFailed);
 }
 
 void OnCreate(HWND window) {
@@ -50,10 +51,20 @@ void OnCreate(HWND window) {
     gShell.discIcons[1] =
         static_cast<HICON>(LoadImage(gShell.instance, "ico_white", IMAGE_ICON, 32, 32, LR_SHARED));
 
-    if (!InitRenderer(window)) return QuitWithError("Direct3Dの作成に失敗しました");
-    if (!CreateDevice(window)) return QuitWithError("デバイスの作成に失敗しました");
-    if (!BuildSceneMeshes() || !InitGameData()) {
-        return QuitWithError("ファイル読み込みに失敗しました");
+    if (!InitRenderer(window)) {
+        return QuitWithError("Direct3Dの作成に失敗しました", "could not create the 3D renderer");
+    }
+    if (!CreateDevice(window)) {
+        return QuitWithError("デバイスの作成に失敗しました", "could not create the 3D device");
+    }
+    if (!BuildSceneMeshes()) {
+        return QuitWithError(
+            "ファイル読み込みに失敗しました",
+            "could not load the disc mesh (XFILE resource \"stone\") or build the board");
+    }
+    if (!InitGameData()) {
+        return QuitWithError("ファイル読み込みに失敗しました",
+                             "could not load the pattern statistics (RCDATA resource 107)");
     }
     StartNewGame();
     gShell.running = 1;
@@ -204,7 +215,10 @@ int WinMain(HINSTANCE instance, HINSTANCE previous, const char* /*commandLine*/,
         CreateWindowEx(0, kClassName, kClassName, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                        400, 400, nullptr, nullptr, instance, nullptr);
     // Without a window there is nothing to run a message loop for.
-    if (!window) return 0;
+    if (!window) {
+        if (!gShell.startupFailure) gShell.startupFailure = "could not create the main window";
+        return kExitStartupFailed;
+    }
     gShell.mainWindow = window;
     ShowWindow(window, showCommand);
     SeedRandom(GetTickCount());

@@ -14,7 +14,13 @@ struct ShellState {
     // Set once the whole start-up sequence succeeded; until then a resize has no device to
     // re-create (after a failed start the window is still shown and sized before it quits).
     int running;
+    // What the start-up could not make or load, for the line on stderr; null while none.
+    const char* startupFailure;
 };
+
+// The exit code of a start that failed (no display, no window, a resource or the 3D device
+// that could not be made): a failure must never look like a normal end.
+constexpr int kExitStartupFailed = 1;
 
 extern ShellState gShell;
 

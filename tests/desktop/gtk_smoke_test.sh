@@ -94,6 +94,8 @@ wait "$app_pid"
 rc=$?
 app_pid=
 check "the program exits with 0" test "$rc" -eq 0
+# GTK reports a misused widget (a freed one hidden again, say) as a critical or warning.
+check "GTK did not complain" bash -c "! grep -E -- '-(CRITICAL|WARNING)' '$work/app.err'"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -3,9 +3,12 @@
 // status bar's parts and layout, modal nesting.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <string>
 #include <vector>
 
+#include "platform/desktop/core/core.h"
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/fake/fake_desktop.h"
 
@@ -384,3 +387,93 @@ TEST_F(WindowManager, PresentTargetKeepsTheLastImage) {
 }
 
 }  // namespace
+
+TEST_F(WindowManager, AModalLoopEndsWhenItsAnswerComesWithoutAnyMessage) {
+    // A box answered by the window system's own events (a click on its button) queues no
+    // message; at start-up nothing else arrives either, so the loop must look after each wait.
+    bool answered = false;
+    int waits = 0;
+    fake::SetIdleScript([&] {
+        answered = ++waits == 1;
+        return waits < 3;
+    });
+    EXPECT_TRUE(core::RunModalLoop([&] { return answered; }));
+    EXPECT_EQ(waits, 1);
+    EXPECT_FALSE(core::QuitPosted());
+}
+
+namespace {
+
+std::vector<std::string> gDialogEvents;
+
+INT_PTR ClosingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        gDialogEvents.push_back(fake::DialogTemplateName(dialog) +
+                                (LOWORD(wParam) == IDOK ? " OK" : " CANCEL"));
+        EndDialog(dialog, LOWORD(wParam));
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+TEST_F(WindowManager, EveryWayOfClosingADialogReachesItsProcedureOnce) {
+    struct Case {
+        const char* how;
+        std::function<void(HWND)> close;
+        const char* seen;
+        INT_PTR result;
+    };
+    const Case cases[] = {
+        {"OK", [](HWND d) { fake::ClickControl(d, IDOK); }, "dlg_config OK", IDOK},
+        {"Cancel", [](HWND d) { fake::ClickControl(d, IDCANCEL); }, "dlg_config CANCEL", IDCANCEL},
+        {"Escape", [](HWND d) { fake::PressEscape(d); }, "dlg_config CANCEL", IDCANCEL},
+        {"close box", [](HWND d) { fake::CloseBox(d); }, "dlg_config CANCEL", IDCANCEL},
+        {"everything at once",
+         [](HWND d) {
+             fake::ClickControl(d, IDOK);
+             fake::PressEscape(d);
+             fake::CloseBox(d);
+         },
+         "dlg_config OK", IDOK},
+    };
+    HWND owner = MakeWindow();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        gDialogEvents.clear();
+        fake::SetDialogScript(c.close);
+        EXPECT_EQ(DialogBoxParam(GetModuleHandle(nullptr), "dlg_config", owner, ClosingProc, 0),
+                  c.result);
+        EXPECT_EQ(gDialogEvents, std::vector<std::string>{c.seen});
+        EXPECT_TRUE(fake::OpenDialogs().empty());
+        EXPECT_TRUE(IsWindowEnabled(owner));
+    }
+}
+
+TEST_F(WindowManager, ANestedDialogKeepsTheOuterDisabledAndItsOwnerGoesWithIt) {
+    HWND owner = MakeWindow();
+    HWND outer = nullptr;
+    gDialogEvents.clear();
+    fake::SetDialogScript([owner, &outer](HWND dialog) {
+        if (fake::DialogTemplateName(dialog) == "dlg_help") {
+            // The inner dialog: the outer one takes no close request meanwhile.
+            EXPECT_FALSE(IsWindowEnabled(outer));
+            fake::PressEscape(outer);
+            EXPECT_FALSE(fake::CloseBox(outer));
+            EXPECT_EQ(fake::OpenDialogs(), (std::vector<HWND>{outer, dialog}));
+            return fake::PressEscape(dialog);
+        }
+        outer = dialog;
+        DialogBoxParam(GetModuleHandle(nullptr), "dlg_help", dialog, ClosingProc, 0);
+        EXPECT_TRUE(IsWindowEnabled(dialog));
+        // Then the main window goes while the outer dialog is still up.
+        DestroyWindow(owner);
+    });
+    DialogBoxParam(GetModuleHandle(nullptr), "dlg_config", owner, ClosingProc, 0);
+    EXPECT_EQ(gDialogEvents, std::vector<std::string>{"dlg_help CANCEL"})
+        << "a dialog that goes with its owner is not asked to cancel";
+    EXPECT_FALSE(IsWindow(owner));
+    EXPECT_TRUE(fake::OpenDialogs().empty());
+    EXPECT_TRUE(core::AllWindows().empty());
+}

@@ -143,7 +143,7 @@ bool Near(uint32_t a, uint32_t b, int tolerance) {
            std::abs(Blue(a) - Blue(b)) <= tolerance;
 }
 
-Process Start(const std::string& program) {
+Process Start(const std::string& program, const std::vector<std::string>& args) {
     Process process;
     char outPath[] = "/tmp/zantobel-out-XXXXXX";
     char errPath[] = "/tmp/zantobel-err-XXXXXX";
@@ -157,7 +157,11 @@ Process Start(const std::string& program) {
         dup2(errFd, 2);
         const int null = open("/dev/null", O_RDONLY);
         dup2(null, 0);
-        execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
         _exit(127);
     }
     close(outFd);

@@ -57,7 +57,7 @@ struct Process {
     std::string outPath;
     std::string errPath;
 };
-Process Start(const std::string& program);
+Process Start(const std::string& program, const std::vector<std::string>& args = {});
 // Waits for the process to end; its exit code, or nullopt on time-out.
 std::optional<int> WaitForExit(Process& process, double seconds);
 std::string ReadFile(const std::string& path);

@@ -198,6 +198,63 @@ TEST_F(Game, ArrowKeysMoveTheCameraAndClicksStillLandOnTheirSquare) {
     Keys(gWindow, "Right Right Right Down Down");
 }
 
+// GTK's complaints about misused widgets (a freed widget hidden again, say) on the program's
+// stderr so far.
+std::string GtkComplaints() {
+    std::string complaints;
+    std::istringstream lines(ReadFile(gProgram.errPath));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find("-CRITICAL") != std::string::npos ||
+            line.find("-WARNING") != std::string::npos) {
+            complaints += line + "\n";
+        }
+    }
+    return complaints;
+}
+
+TEST_F(Game, SettingsAndHelpCloseEveryWayWithoutAComplaint) {
+    struct Case {
+        const char* title;
+        const char* menuKeys;  // スタート: ..., 難易度, 設定, ヘルプ
+        const char* how;
+    };
+    const Case cases[] = {
+        {"設定", "Down Down Down Down Down Down Return", "Return"},
+        {"設定", "Down Down Down Down Down Down Return", "Escape"},
+        {"設定", "Down Down Down Down Down Down Return", "Cancel"},
+        {"設定", "Down Down Down Down Down Down Return", "close box"},
+        {"設定", "Down Down Down Down Down Down Return", "alt+F4"},
+        {"ヘルプ", "Down Down Down Down Down Down Down Return", "Return"},
+        {"ヘルプ", "Down Down Down Down Down Down Down Return", "Escape"},
+        {"ヘルプ", "Down Down Down Down Down Down Down Return", "close box"},
+        {"ヘルプ", "Down Down Down Down Down Down Down Return", "alt+F4"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.title) + " closed with " + c.how);
+        MenuKeys(gWindow, c.menuKeys);
+        std::string dialog;
+        ASSERT_TRUE(WaitForWindow(std::string("^") + c.title + "$", 10, &dialog));
+        SleepSeconds(0.3);
+        const std::string how = c.how;
+        if (how == "close box") {
+            e2e::Run(std::string("wmctrl -c ") + c.title);
+        } else if (how == "Cancel") {
+            // ｷｬﾝｾﾙ sits at 73,102 (50 x 14) dialog units; base units 7 x 13 pixels.
+            ClickAt(dialog, 172, 177);
+        } else {
+            Keys(dialog, how);
+        }
+        EXPECT_TRUE(WaitForNoWindow(std::string("^") + c.title + "$", 10));
+        SleepSeconds(0.3);
+        EXPECT_EQ(GtkComplaints(), "");
+        // The main window takes input again: an arrow key turns the camera and back.
+        const Image before = SettledScreenshot();
+        Keys(gWindow, "Left");
+        EXPECT_FALSE(SameScene(before, SettledScreenshot()));
+        Keys(gWindow, "Right");
+    }
+}
+
 TEST_F(Game, SettingsDialogSwitchesToGouraudShadingAtOnce) {
     const Image before = SettledScreenshot();
     // スタート: 先手, 後手, USER vs USER, COM vs COM, 難易度, 設定.
@@ -214,14 +271,26 @@ TEST_F(Game, SettingsDialogSwitchesToGouraudShadingAtOnce) {
 }
 
 TEST_F(Game, ComputersPlayToTheEndAndTheResultDialogOpens) {
-    // スタート: 先手, 後手, USER vs USER, COM vs COM.
+    // スタート: 先手, 後手, USER vs USER, COM vs COM; then the settings while they play, so
+    // the result opens over the settings dialog, from a tick of its modal loop.
     MenuKeys(gWindow, "Down Down Down Down Return");
+    MenuKeys(gWindow, "Down Down Down Down Down Down Return");
+    std::string settings;
+    const bool settingsOpened = WaitForWindow("^設定$", 10, &settings);
     std::string dialog;
     ASSERT_TRUE(WaitForWindow("^対局結果$", 180, &dialog)) << "the game never ended";
     SleepSeconds(0.5);
     SavePng(Screenshot(dialog), ZANTOBEL_E2E_OUT "/result-dialog.png");
+    SavePng(Screenshot("root"), ZANTOBEL_E2E_OUT "/result-over-settings.png");
     Keys(dialog, "Return");
     ASSERT_TRUE(WaitForNoWindow("^対局結果$", 10));
+    EXPECT_TRUE(settingsOpened) << "the result was to open over the settings";
+    if (settingsOpened) {
+        EXPECT_TRUE(FindWindowByTitle("^設定$")) << "closing the inner dialog leaves the outer";
+        Keys(settings, "Escape");
+        EXPECT_TRUE(WaitForNoWindow("^設定$", 10));
+    }
+    EXPECT_EQ(GtkComplaints(), "");
     // The board stays as it ended (the dialog no longer hides part of it) until the next
     // click, which starts a new game.
     const Image board = SettledScreenshot();

@@ -69,34 +69,43 @@ TEST_F(ShellTest, ASecondCopyEndsAtOnceWithoutAWindow) {
 
 TEST_F(ShellTest, AFailedWindowCreationNeverEntersTheLoop) {
     fake::FailNextCreateWindow("ZANTOBEL");
-    EXPECT_EQ(RunProgram({[] { ADD_FAILURE() << "the message loop ran"; }}, true), 0);
+    EXPECT_EQ(RunProgram({[] { ADD_FAILURE() << "the message loop ran"; }}, true),
+              kExitStartupFailed);
     EXPECT_FALSE(fake::LoopRanDry());
+    ASSERT_NE(gShell.startupFailure, nullptr);
+    EXPECT_STREQ(gShell.startupFailure, "could not create the main window");
 }
 
 TEST_F(ShellTest, StartUpFailuresShowTheirBoxAndQuit) {
     struct Case {
         CallId call;
         const char* text;
+        const char* named;  // in the line for stderr
     };
     const Case cases[] = {
-        {CallId::Direct3DRMCreate, "Direct3Dの作成に失敗しました"},
-        {CallId::QueryInterfaceDirect3DRM2, "Direct3Dの作成に失敗しました"},
-        {CallId::DirectDrawCreateClipper, "Direct3Dの作成に失敗しました"},
-        {CallId::SetHWnd, "Direct3Dの作成に失敗しました"},
-        {CallId::CreateDeviceFromClipper, "デバイスの作成に失敗しました"},
-        {CallId::CreateFrame, "デバイスの作成に失敗しました"},
-        {CallId::CreateLightRGB, "デバイスの作成に失敗しました"},
-        {CallId::CreateMeshBuilder, "デバイスの作成に失敗しました"},
-        {CallId::CreateViewport, "デバイスの作成に失敗しました"},
-        {CallId::Load, "ファイル読み込みに失敗しました"},
-        {CallId::AddFaces, "ファイル読み込みに失敗しました"},
+        {CallId::Direct3DRMCreate, "Direct3Dの作成に失敗しました", "3D renderer"},
+        {CallId::QueryInterfaceDirect3DRM2, "Direct3Dの作成に失敗しました", "3D renderer"},
+        {CallId::DirectDrawCreateClipper, "Direct3Dの作成に失敗しました", "3D renderer"},
+        {CallId::SetHWnd, "Direct3Dの作成に失敗しました", "3D renderer"},
+        {CallId::CreateDeviceFromClipper, "デバイスの作成に失敗しました", "3D device"},
+        {CallId::CreateFrame, "デバイスの作成に失敗しました", "3D device"},
+        {CallId::CreateLightRGB, "デバイスの作成に失敗しました", "3D device"},
+        {CallId::CreateMeshBuilder, "デバイスの作成に失敗しました", "3D device"},
+        {CallId::CreateViewport, "デバイスの作成に失敗しました", "3D device"},
+        {CallId::Load, "ファイル読み込みに失敗しました", "disc mesh"},
+        {CallId::AddFaces, "ファイル読み込みに失敗しました", "board"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.call));
         TearDown();
         SetUp();
         retained::testing::FailEveryCall(c.call);
-        EXPECT_EQ(RunProgram({[] { ADD_FAILURE() << "the program ran on"; }}, true), 0);
+        EXPECT_EQ(RunProgram({[] { ADD_FAILURE() << "the program ran on"; }}, true),
+                  kExitStartupFailed)
+            << "a failed start never ends as a success";
+        ASSERT_NE(gShell.startupFailure, nullptr);
+        EXPECT_NE(std::string(gShell.startupFailure).find(c.named), std::string::npos)
+            << gShell.startupFailure;
         EXPECT_FALSE(fake::LoopRanDry()) << "the quit request must end the loop";
         const auto boxes = Boxes();
         ASSERT_EQ(boxes.size(), 1u) << "one box, no second one from the first resize";
@@ -115,10 +124,13 @@ TEST_F(ShellTest, MissingPatternStatisticsStopTheStart) {
         }
     }
     resources::ReplaceResourceTableForTesting(withoutStatistics);
-    EXPECT_EQ(RunProgram({}, true), 0);
+    EXPECT_EQ(RunProgram({}, true), kExitStartupFailed);
     EXPECT_FALSE(fake::LoopRanDry());
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text, "ファイル読み込みに失敗しました");
+    ASSERT_NE(gShell.startupFailure, nullptr);
+    EXPECT_STREQ(gShell.startupFailure,
+                 "could not load the pattern statistics (RCDATA resource 107)");
 }
 
 TEST_F(ShellTest, TimerMouseAndClicksReachTheFlow) {
@@ -286,5 +298,21 @@ TEST_F(ShellTest, AfterAFailedResizeTheProgramRunsOnWithoutADevice) {
         fake::PumpMessages();
         EXPECT_GT(fake::LastPresented(gShell.mainWindow).presentCount, presents);
         EXPECT_EQ(fake::MessageBoxCalls().size(), 1u);
+    }});
+}
+
+TEST_F(ShellTest, TheLevelMarkLeavesMasterLikeAnyOtherLevel) {
+    // MASTER is the last id of the radio range; each choice must leave exactly its own mark.
+    const SkillLevel sequence[] = {kLevelMaster, kLevelFool,   kLevelMaster, kLevelPoor,
+                                   kLevelMaster, kLevelNormal, kLevelMaster, kLevelExpert,
+                                   kLevelMaster, kLevelMaster};
+    RunProgram({[&sequence] {
+        for (const SkillLevel level : sequence) {
+            SCOPED_TRACE(level);
+            ASSERT_TRUE(fake::ChooseMenuItem(gShell.mainWindow, level));
+            EXPECT_EQ(fake::CheckedMenuItems(gShell.mainWindow),
+                      (std::vector<UINT>{static_cast<UINT>(level)}));
+            EXPECT_EQ(gMatch.level, level);
+        }
     }});
 }

@@ -297,8 +297,11 @@ LRESULT DialogWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) 
     INT_PTR handled = w->dialogProc ? w->dialogProc(hwnd, message, wParam, lParam) : 0;
     if (handled) return handled;
     if (message == WM_CLOSE) {
-        // The close box of a dialog is a cancel, never a destroy.
-        SendMessage(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        // The close box of a dialog is a cancel, never a destroy; a close request that arrives
+        // after the dialog ended (queued behind its OK) has nothing left to cancel.
+        w = FindWindowRecord(hwnd);
+        if (w && !w->dialogEnded)
+            SendMessage(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         return 0;
     }
     if (message == WM_INITDIALOG) return TRUE;
@@ -483,21 +486,55 @@ void ControlCheckSet(HWND control, UINT check) {
 
 void DialogCancelled(HWND dialog) {
     Window* d = FindWindowRecord(dialog);
-    if (!d || !d->isDialog || d->dialogEnded) return;
+    if (!d || !d->isDialog || d->dialogEnded || !d->enabled) return;
     SendMessage(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 
-bool RunModalLoop(const std::function<bool()>& done) {
-    MSG msg;
-    while (!done()) {
-        if (!GetMessage(&msg, nullptr, 0, 0)) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return false;
+void DialogCloseBox(HWND dialog) {
+    Window* d = FindWindowRecord(dialog);
+    if (!d || !d->isDialog || d->dialogEnded || !d->enabled) return;
+    SendMessage(dialog, WM_CLOSE, 0, 0);
+}
+
+NextMessage WaitForMessage(MSG& m, const std::function<bool()>* done) {
+    for (;;) {
+        // A modal loop's answer may come from the backend's own event handling (a click on a
+        // box's button) with no message queued at all, as at start-up before any timer runs:
+        // it is looked at after every wait, not only when a message arrives.
+        if (done && (*done)()) return NextMessage::Done;
+        if (!S().queue.empty()) {
+            m = S().queue.front();
+            S().queue.pop_front();
+            return NextMessage::Message;
         }
-        TranslateMessage(&msg);
-        DispatchMessage(&msg);
+        if (S().quit) {
+            S().quit = false;
+            m = {nullptr, WM_QUIT, static_cast<WPARAM>(S().quitCode), 0, 0, {0, 0}};
+            return NextMessage::Quit;
+        }
+        if (TheBackend().IdleMessage(m)) return NextMessage::Message;
+        if (!TheBackend().WaitForEvents()) {
+            m = {nullptr, WM_QUIT, 0, 0, 0, {0, 0}};
+            return NextMessage::Quit;
+        }
     }
-    return true;
+}
+
+bool RunModalLoop(const std::function<bool()>& done) {
+    MSG msg{};
+    for (;;) {
+        switch (WaitForMessage(msg, &done)) {
+            case NextMessage::Done:
+                return true;
+            case NextMessage::Quit:
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return false;
+            case NextMessage::Message:
+                TranslateMessage(&msg);
+                DispatchMessage(&msg);
+                break;
+        }
+    }
 }
 
 uint64_t UnvalidatedPaints() {
@@ -831,23 +868,7 @@ int GetSystemMetrics(int index) {
 BOOL GetMessage(MSG* msg, HWND /*hwnd*/, UINT /*filterMin*/, UINT /*filterMax*/) {
     MSG local{};
     MSG& m = msg ? *msg : local;
-    for (;;) {
-        if (!S().queue.empty()) {
-            m = S().queue.front();
-            S().queue.pop_front();
-            return TRUE;
-        }
-        if (S().quit) {
-            S().quit = false;
-            m = {nullptr, WM_QUIT, static_cast<WPARAM>(S().quitCode), 0, 0, {0, 0}};
-            return FALSE;
-        }
-        if (TheBackend().IdleMessage(m)) return TRUE;
-        if (!TheBackend().WaitForEvents()) {
-            m = {nullptr, WM_QUIT, 0, 0, 0, {0, 0}};
-            return FALSE;
-        }
-    }
+    return core::WaitForMessage(m, nullptr) == core::NextMessage::Message ? TRUE : FALSE;
 }
 
 BOOL TranslateMessage(const MSG* msg) {

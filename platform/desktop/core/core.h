@@ -187,8 +187,17 @@ void ClientSizeChanged(HWND hwnd, int width, int height, WPARAM kind);
 void ControlClicked(HWND control);
 // Button check state changed by the native widget itself.
 void ControlCheckSet(HWND control, UINT check);
-// Esc or the close box of a dialog: WM_COMMAND IDCANCEL.
+// Esc in a dialog: WM_COMMAND IDCANCEL. Nothing for a dialog that has ended or is disabled
+// behind a nested one.
 void DialogCancelled(HWND dialog);
+// The close box of a dialog (or the window manager's close, Alt+F4): WM_CLOSE, which a
+// dialog's default handling turns into IDCANCEL. Nothing when ended or disabled.
+void DialogCloseBox(HWND dialog);
+// The next message of the queue, waiting for the backend's events while there is none; Quit
+// for WM_QUIT (m holds it). With done given, Done as soon as done() is true, also while
+// waiting, and before any message is taken.
+enum class NextMessage { Message, Quit, Done };
+NextMessage WaitForMessage(MSG& m, const std::function<bool()>* done);
 // Dispatches messages, as a modal dialog or box does, until done() is true or WM_QUIT
 // arrives (which is posted again for the outer loop); false on WM_QUIT.
 bool RunModalLoop(const std::function<bool()>& done);

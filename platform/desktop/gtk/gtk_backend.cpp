@@ -4,6 +4,8 @@
 // close box become the platform's messages; timers are GLib timeouts that end with the window.
 #include "platform/desktop/gtk/gtk_internal.h"
 
+#include "platform/desktop/gtk/display.h"
+
 #include <gdk/gdkkeysyms.h>
 #include <unistd.h>
 
@@ -12,6 +14,7 @@
 #endif
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -768,11 +771,37 @@ bool EnsureGtk() {
     if (gGtkTried) return gGtkReady;
     gGtkTried = true;
     UseOurFontRules();
+    // Every picture is drawn by the program's own rasterizer and shown with cairo; left to
+    // itself GDK probes OpenGL when the display opens, which loads a GL driver (tens of
+    // megabytes resident) for nothing. A GDK_GL the user set is left as it is.
+    setenv("GDK_GL", "disable", 0);
     // Finding another copy's window needs X11 (directly or through XWayland).
     gdk_set_allowed_backends("x11");
     gGtkReady = gtk_init_check(nullptr, nullptr);
     if (gGtkReady) InstallStyles();
     return gGtkReady;
+}
+
+bool OpenDisplay(std::string& why) {
+    if (EnsureGtk()) return true;
+    const char* name = std::getenv("DISPLAY");
+    if (!name || !*name) {
+        why = "DISPLAY is not set (the game needs an X11 display)";
+        return false;
+    }
+    // The name is shown as it is only where it is plain printable text.
+    std::string shown;
+    for (const unsigned char c : std::string(name)) {
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            shown += static_cast<char>(c);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", c);
+            shown += hex;
+        }
+    }
+    why = "cannot open display \"" + shown + "\"";
+    return false;
 }
 
 GdkPixbuf* PixbufOfIcon(HICON icon, int size) {

@@ -61,8 +61,17 @@ void OnRadioToggled(GtkToggleButton* button, gpointer data) {
     OnClicked(GTK_WIDGET(button), data);
 }
 
-void OnResponse(GtkDialog*, gint response, gpointer data) {
-    if (response == GTK_RESPONSE_DELETE_EVENT) core::DialogCancelled(HandleOf(data));
+// The core owns every dialog widget's life: GTK's own ways of ending a dialog (Esc runs the
+// dialog's "close", the close box and Alt+F4 a delete event, whose default destroys the window)
+// are turned into the platform's messages, and the widgets stay until DestroyWindow.
+void OnEscape(GtkDialog* dialog, gpointer data) {
+    g_signal_stop_emission_by_name(dialog, "close");
+    core::DialogCancelled(HandleOf(data));
+}
+
+gboolean OnDialogDelete(GtkWidget*, GdkEvent*, gpointer data) {
+    core::DialogCloseBox(HandleOf(data));
+    return TRUE;
 }
 
 gboolean OnDialogConfigure(GtkWidget* widget, GdkEventConfigure*, gpointer data) {
@@ -213,7 +222,8 @@ void CreateDialogWidgets(core::Window& dialog) {
     gtk_widget_set_size_request(n.fixed, dialog.clientWidth, dialog.clientHeight);
     gtk_box_pack_start(GTK_BOX(content), n.fixed, TRUE, TRUE, 0);
     gpointer handle = dialog.handle;
-    g_signal_connect(n.window, "response", G_CALLBACK(OnResponse), handle);
+    g_signal_connect(n.window, "close", G_CALLBACK(OnEscape), handle);
+    g_signal_connect(n.window, "delete-event", G_CALLBACK(OnDialogDelete), handle);
     g_signal_connect(n.window, "configure-event", G_CALLBACK(OnDialogConfigure), handle);
     GtkWidget* window = n.window;
     GtkWidget* fixed = n.fixed;
@@ -278,6 +288,10 @@ int ShowMessageBox(const core::MessageBoxRequest& request) {
     GtkWidget* box =
         gtk_message_dialog_new(parent, GTK_DIALOG_MODAL, kind, buttons, "%s", request.text.c_str());
     gtk_window_set_title(GTK_WINDOW(box), request.caption.c_str());
+    // Return answers with the first button, as on the platform: it is the default and has the
+    // focus (not the selectable text).
+    const gint first = buttons == GTK_BUTTONS_YES_NO ? GTK_RESPONSE_YES : GTK_RESPONSE_OK;
+    gtk_dialog_set_default_response(GTK_DIALOG(box), first);
     gint response = GTK_RESPONSE_NONE;
     bool answered = false;
     struct Answer {
@@ -290,7 +304,12 @@ int ShowMessageBox(const core::MessageBoxRequest& request) {
                          *a->answered = true;
                      }),
                      &answer);
+    // Esc and the close box answer through "response" (GtkDialog's own delete handling runs
+    // first); the box itself stays until it is destroyed below, once.
+    g_signal_connect(box, "delete-event", G_CALLBACK(gtk_true), nullptr);
     gtk_widget_show_all(box);
+    if (GtkWidget* button = gtk_dialog_get_widget_for_response(GTK_DIALOG(box), first))
+        gtk_widget_grab_focus(button);
     gtk_window_present(GTK_WINDOW(box));
     bool finished = core::RunModalLoop([&] { return answered; });
     gtk_widget_destroy(box);
