@@ -56,16 +56,16 @@ uint32_t PixelAt(const Image& image, Point p) {
 bool IsMarker(uint32_t c) {
     return Red(c) > 140 && Red(c) > Green(c) + 30 && Blue(c) < 90;
 }
-// The discs are grey-scale; the black half's face toward the camera carries the light's
-// highlight, so it shows as a mid grey beside the white one.
+// The discs are grey-scale. A black top reads dark, yet not the pure black of a shadow or a
+// grid line; a white top nearly white (a little less in the middle under Gouraud shading).
 bool IsNeutral(uint32_t c) {
     return std::abs(Red(c) - Green(c)) < 16 && std::abs(Green(c) - Blue(c)) < 16;
 }
 bool IsBlackDisc(uint32_t c) {
-    return IsNeutral(c) && Luminance(c) >= 30 && Luminance(c) < 215;
+    return IsNeutral(c) && Luminance(c) >= 3 && Luminance(c) < 80;
 }
 bool IsWhiteDisc(uint32_t c) {
-    return IsNeutral(c) && Luminance(c) >= 232;
+    return IsNeutral(c) && Luminance(c) >= 200;
 }
 
 // The status bar strip below the scene area.
