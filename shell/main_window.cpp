@@ -70,13 +70,24 @@ void OnCreate(HWND window) {
     gShell.running = 1;
 }
 
+// The failure box runs its own message loop, in which the size messages of a drag go on
+// arriving: each further failure would open another box over the first. One at a time.
+int gDeviceFailureShown = 0;
+
+void ReportDeviceFailure(HWND window) {
+    if (gDeviceFailureShown) return;
+    gDeviceFailureShown = 1;
+    MessageBox(window, "デバイスの生成に失敗しました", "エラー", MB_OK);
+    gDeviceFailureShown = 0;
+}
+
 void OnSize(HWND window, WPARAM wParam, LPARAM lParam) {
     const int edge = GetSystemMetrics(SM_CYEDGE);
     const int width = LOWORD(static_cast<UINT_PTR>(lParam));
     const int height =
         static_cast<int>(HIWORD(static_cast<UINT_PTR>(lParam))) - edge - kStatusBarHeight;
     if (gShell.running && width > 0 && height > 0 && !RecreateDevice(window, width, height)) {
-        MessageBox(window, "デバイスの生成に失敗しました", "エラー", MB_OK);
+        ReportDeviceFailure(window);
     }
     // The status bar lays itself out along the new bottom edge.
     SendMessage(gShell.statusBar, WM_SIZE, wParam, lParam);

@@ -3,6 +3,10 @@
 
 #include <utility>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 namespace retained::detail {
 
 DeviceImpl::DeviceImpl(ClipperImpl* clipper, D3DCOLORMODEL colorModel, int width, int height)
@@ -18,6 +22,21 @@ DeviceImpl::DeviceImpl(ClipperImpl* clipper, D3DCOLORMODEL colorModel, int width
 
 DeviceImpl::~DeviceImpl() {
     clipper_->Release();
+    GiveBackMemory();
+}
+
+void DeviceImpl::GiveBackMemory() {
+    std::vector<uint32_t>().swap(back_);
+    std::vector<uint32_t>().swap(front_);
+    std::vector<float>().swap(depth_);
+    scratch_ = RenderScratch{};
+#if defined(__GLIBC__)
+    // A device is re-made at every step of a window resize. Once a big block has been freed,
+    // glibc serves blocks up to that size from the heap instead of mapping them, and a heap
+    // does not shrink past a block still in use: the buffers of the largest size met would
+    // stay resident after the window shrinks. Hand the free pages back.
+    malloc_trim(0);
+#endif
 }
 
 HRESULT DeviceImpl::QueryInterface(REFIID riid, void** object) {

@@ -69,6 +69,8 @@ class DeviceImpl final : public RmObject<IDirect3DRMDevice2> {
 
   private:
     ~DeviceImpl() override;
+    // Frees the buffers now and returns the freed pages to the system.
+    void GiveBackMemory();
 
     ClipperImpl* clipper_;  // held
     D3DCOLORMODEL colorModel_;

@@ -1,5 +1,9 @@
 // The device search, device and viewport creation with their failures, presentation through
 // the clipper, and the viewport's settings.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "tests/retained/render_test_support.h"
@@ -95,6 +99,44 @@ TEST_F(Device, CreationRefusesBadSizesClippersAndDevices) {
     EXPECT_EQ(root->CreateViewport(made, nullptr, 0, 0, 64, 48, &view), D3DRMERR_BADOBJECT);
     EXPECT_EQ(root->CreateViewport(made, camera, 0, 0, 0, 48, &view), D3DRMERR_BADVALUE);
     made->Release();
+}
+
+// Resident memory of this process, from the kernel's own count.
+long ResidentKilobytes() {
+    long pages = 0, resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(statm);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+TEST_F(Device, AWindowThatGrewAndShrankAgainKeepsNoBuffersOfItsLargestSize) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator holds freed memory back on purpose";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    GTEST_SKIP() << "the sanitizer's allocator holds freed memory back on purpose";
+#endif
+#endif
+    clipper->SetHWnd(0, nullptr);  // the test's target would keep a copy of every picture
+    const long before = ResidentKilobytes();
+    ASSERT_GT(before, 0);
+    // One device at a time, the old one released before the next is made, through the sizes
+    // of a drag out to 3000 x 3000 and back.
+    const int sides[] = {1000, 1500, 2000, 2500, 3000, 2400, 1800, 1200, 600, 400};
+    long largest = 0;
+    for (int side : sides) {
+        IDirect3DRMDevice2* made = nullptr;
+        ASSERT_EQ(root->CreateDeviceFromClipper(clipper, nullptr, side, side, &made), D3DRM_OK);
+        made->Update();
+        largest = std::max(largest, ResidentKilobytes());
+        made->Release();
+    }
+    const long after = ResidentKilobytes();
+    std::printf("resident: %ld kB before, %ld kB at most, %ld kB after\n", before, largest, after);
+    EXPECT_GT(largest - before, 100 * 1024) << "the buffers of 3000 x 3000 were never made";
+    EXPECT_LT(after - before, 16 * 1024) << "freed buffers stayed resident";
 }
 
 TEST_F(Device, UpdatePresentsAndHandlePaintShowsTheLastImageAgain) {

@@ -406,12 +406,40 @@ void PaintNow(HWND hwnd) {
     SendPaint(*w);
 }
 
+// What a size change leaves to repaint: the whole client area when the class asks for a
+// redraw on a change of that dimension (the picture was drawn for the old size), otherwise
+// only the strips the window gained.
+void InvalidateAfterSize(Window& w, int oldWidth, int oldHeight) {
+    const bool widthChanged = oldWidth != w.clientWidth;
+    const bool heightChanged = oldHeight != w.clientHeight;
+    if ((widthChanged && (w.classStyle & CS_HREDRAW)) ||
+        (heightChanged && (w.classStyle & CS_VREDRAW))) {
+        InvalidateRect(w.handle, nullptr, TRUE);
+        return;
+    }
+    const HWND hwnd = w.handle;
+    const int width = w.clientWidth, height = w.clientHeight;
+    if (width > oldWidth) {
+        RECT gained{std::max(oldWidth, 0), 0, width, height};
+        InvalidateRect(hwnd, &gained, TRUE);
+    }
+    if (height > oldHeight && FindWindowRecord(hwnd)) {
+        RECT gained{0, std::max(oldHeight, 0), width, height};
+        InvalidateRect(hwnd, &gained, TRUE);
+    }
+}
+
 void ClientSizeChanged(HWND hwnd, int width, int height, WPARAM kind) {
     Window* w = FindWindowRecord(hwnd);
     if (!w) return;
-    bool changed = w->clientWidth != width || w->clientHeight != height;
+    const int oldWidth = w->clientWidth, oldHeight = w->clientHeight;
+    bool changed = oldWidth != width || oldHeight != height;
     w->clientWidth = width;
     w->clientHeight = height;
+    // The platform marks the area to repaint before the window hears of its new size, so a
+    // size handler that paints at once (UpdateWindow) already paints everything.
+    if (changed && kind != SIZE_MINIMIZED) InvalidateAfterSize(*w, oldWidth, oldHeight);
+    if (!FindWindowRecord(hwnd)) return;
     if (changed || kind == SIZE_MINIMIZED)
         SendMessage(hwnd, WM_SIZE, kind, MAKELPARAM(width, height));
 }

@@ -9,6 +9,10 @@
 #include <gdk/gdkkeysyms.h>
 #include <unistd.h>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +23,43 @@ namespace desktop::gtk {
 
 int gUpdating = 0;
 
+namespace {
+
+// glibc keeps freed blocks below its (self-raising) mapping threshold in the heap; after a
+// shrink the copy of a large picture would otherwise stay resident.
+void GiveBackFreedPages() {
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
+
+// The part of a draw that can reach the screen: the draw's clip less whatever lies beyond
+// the screen's edges. A window much larger than the screen would otherwise send its whole
+// picture to the display on every paint, through shared memory that cairo keeps afterwards.
+cairo_rectangle_t ShownPart(GtkWidget* widget, cairo_t* cr) {
+    double x0, y0, x1, y1;
+    cairo_clip_extents(cr, &x0, &y0, &x1, &y1);
+    GdkWindow* gdk = widget ? gtk_widget_get_window(widget) : nullptr;
+    if (gdk && gtk_widget_get_realized(widget)) {
+        int originX = 0, originY = 0;
+        gdk_window_get_origin(gdk, &originX, &originY);
+        if (!gtk_widget_get_has_window(widget)) {
+            GtkAllocation a;
+            gtk_widget_get_allocation(widget, &a);
+            originX += a.x;
+            originY += a.y;
+        }
+        GdkScreen* screen = gtk_widget_get_screen(widget);
+        x0 = std::max<double>(x0, -originX);
+        y0 = std::max<double>(y0, -originY);
+        x1 = std::min<double>(x1, gdk_screen_get_width(screen) - originX);
+        y1 = std::min<double>(y1, gdk_screen_get_height(screen) - originY);
+    }
+    return {x0, y0, std::max(0.0, x1 - x0), std::max(0.0, y1 - y0)};
+}
+
+}  // namespace
+
 class WindowPresentTarget : public platform::PresentTarget {
   public:
     explicit WindowPresentTarget(HWND hwnd) : hwnd_(hwnd) {}
@@ -26,7 +67,14 @@ class WindowPresentTarget : public platform::PresentTarget {
     void Present(const uint32_t* pixels, int width, int height, int stride) override {
         Native* n = NativeOf(hwnd_);
         if (!n || !pixels || width <= 0 || height <= 0 || stride < width) return;
-        n->image.resize(static_cast<size_t>(width) * height);
+        const size_t needed = static_cast<size_t>(width) * height;
+        // After a shrink the copy of a much larger picture is given back, not kept for good.
+        if (n->image.capacity() / 2 > needed) {
+            n->image = std::vector<uint32_t>(needed);
+            GiveBackFreedPages();
+        } else {
+            n->image.resize(needed);
+        }
         for (int y = 0; y < height; ++y)
             std::memcpy(&n->image[static_cast<size_t>(y) * width],
                         pixels + static_cast<size_t>(y) * stride, sizeof(uint32_t) * width);
@@ -42,12 +90,16 @@ class WindowPresentTarget : public platform::PresentTarget {
         if (n.image.empty()) return;
         int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, n.imageWidth);
         if (stride != n.imageWidth * 4) return;
+        cairo_rectangle_t shown = ShownPart(n.drawing, cr);
+        const double right = std::min<double>(shown.x + shown.width, n.imageWidth);
+        const double bottom = std::min<double>(shown.y + shown.height, n.imageHeight);
+        if (right <= shown.x || bottom <= shown.y) return;
         cairo_surface_t* surface = cairo_image_surface_create_for_data(
             reinterpret_cast<unsigned char*>(n.image.data()), CAIRO_FORMAT_RGB24, n.imageWidth,
             n.imageHeight, stride);
         cairo_save(cr);
         cairo_set_source_surface(cr, surface, 0, 0);
-        cairo_rectangle(cr, 0, 0, n.imageWidth, n.imageHeight);
+        cairo_rectangle(cr, shown.x, shown.y, right - shown.x, bottom - shown.y);
         cairo_fill(cr);
         cairo_restore(cr);
         cairo_surface_destroy(surface);
@@ -140,10 +192,46 @@ WPARAM VirtualKey(guint keyval) {
 
 // --- Signals of a top-level window ---
 
-gboolean OnDraw(GtkWidget*, cairo_t* cr, gpointer data) {
+// GTK lays out and paints in one frame, but the size message comes right after it (see
+// OnSizeAllocate): for that one frame the last picture is shown scaled to the new size, and
+// the paint for the new size follows as soon as the program has heard of it.
+void DrawStretched(HWND hwnd, Native& n, GtkWidget* widget, cairo_t* cr) {
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
+    if (n.image.empty() || n.imageWidth <= 0 || n.imageHeight <= 0) return;
+    const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, n.imageWidth);
+    if (stride != n.imageWidth * 4) return;
+    core::Window* w = core::FindWindowRecord(hwnd);
+    if (!w || w->clientWidth <= 0 || w->clientHeight <= 0) return;
+    const double sx = static_cast<double>(gtk_widget_get_allocated_width(widget)) / w->clientWidth;
+    const double sy =
+        static_cast<double>(gtk_widget_get_allocated_height(widget)) / w->clientHeight;
+    const cairo_rectangle_t shown = ShownPart(widget, cr);
+    if (shown.width <= 0 || shown.height <= 0 || sx <= 0 || sy <= 0) return;
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(n.image.data()), CAIRO_FORMAT_RGB24, n.imageWidth,
+        n.imageHeight, stride);
+    cairo_save(cr);
+    cairo_rectangle(cr, shown.x, shown.y, shown.width, shown.height);
+    cairo_clip(cr);
+    cairo_scale(cr, sx, sy);
+    cairo_set_source_surface(cr, surface, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_FAST);
+    cairo_rectangle(cr, 0, 0, n.imageWidth, n.imageHeight);
+    cairo_fill(cr);
+    cairo_restore(cr);
+    cairo_surface_destroy(surface);
+}
+
+gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
     HWND hwnd = HandleOf(data);
     Native* n = NativeOf(hwnd);
     if (!n) return FALSE;
+    if (n->sizePending) {
+        DrawStretched(hwnd, *n, widget, cr);
+        n->drawAfterSize = true;
+        return TRUE;
+    }
     // What was last presented stays on screen unless the paint presents anew, as a window's
     // contents stay on the platform's screen until repainted.
     cairo_set_source_rgb(cr, 0, 0, 0);
@@ -209,6 +297,11 @@ gboolean DeliverSize(gpointer data) {
     GtkAllocation a;
     gtk_widget_get_allocation(n->overlay, &a);
     core::ClientSizeChanged(hwnd, a.width, a.height, SIZE_RESTORED);
+    // A frame drawn while the size was on its way showed a stand-in; paint for real now.
+    if ((n = NativeOf(hwnd)) && n->drawAfterSize) {
+        n->drawAfterSize = false;
+        if (n->drawing) gtk_widget_queue_draw(n->drawing);
+    }
     return G_SOURCE_REMOVE;
 }
 

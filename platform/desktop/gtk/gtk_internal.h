@@ -33,7 +33,8 @@ struct Native : core::NativeWindow {
     std::map<UINT_PTR, guint> timerSources;
     // Menu items by their menu and position, to show check marks.
     std::vector<std::pair<GtkWidget*, std::pair<HMENU, size_t>>> menuItems;
-    bool sizePending = false;
+    bool sizePending = false;    // a new allocation not yet told to the program
+    bool drawAfterSize = false;  // a frame was drawn as a stand-in meanwhile
 };
 
 Native* NativeOf(core::Window& w);

@@ -88,11 +88,30 @@ gboolean OnDraw(GtkWidget* widget, cairo_t* cr, gpointer data) {
     return TRUE;
 }
 
+// The grip resizes the window it sits in, as the platform's does; a maximised window has no
+// size to drag.
+gboolean OnButtonPress(GtkWidget* widget, GdkEventButton* e, gpointer data) {
+    core::Window* w = core::FindWindowRecord(static_cast<HWND>(data));
+    if (!w || !(w->style & SBARS_SIZEGRIP) || e->type != GDK_BUTTON_PRESS || e->button != 1)
+        return FALSE;
+    const int width = gtk_widget_get_allocated_width(widget);
+    const int height = gtk_widget_get_allocated_height(widget);
+    if (e->x < width - kGripSize || e->y < height - kGripSize) return FALSE;
+    GtkWidget* toplevel = gtk_widget_get_toplevel(widget);
+    if (!GTK_IS_WINDOW(toplevel) || gtk_window_is_maximized(GTK_WINDOW(toplevel))) return FALSE;
+    gtk_window_begin_resize_drag(GTK_WINDOW(toplevel), GDK_WINDOW_EDGE_SOUTH_EAST,
+                                 static_cast<gint>(e->button), static_cast<gint>(e->x_root),
+                                 static_cast<gint>(e->y_root), e->time);
+    return TRUE;
+}
+
 }  // namespace
 
 GtkWidget* CreateStatusBarWidget(HWND statusBar) {
     GtkWidget* area = gtk_drawing_area_new();
+    gtk_widget_add_events(area, GDK_BUTTON_PRESS_MASK);
     g_signal_connect(area, "draw", G_CALLBACK(OnDraw), statusBar);
+    g_signal_connect(area, "button-press-event", G_CALLBACK(OnButtonPress), statusBar);
     return area;
 }
 
