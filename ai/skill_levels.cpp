@@ -1,12 +1,19 @@
 // The five levels and their choosers.
 #include "ai/skill_levels.h"
 
+#include "ai/endgame_choice.h"
 #include "ai/opening_book.h"
 #include "ai/search.h"
 #include "game/random.h"
 #include "platform/desktop/clock.h"
 
 MasterTrace gMasterTrace;
+
+namespace {
+
+int gStepwiseExactSearch = 0;
+
+}  // namespace
 
 // clang-format off
 const int32_t kFoolSquareMarks[64] = {
@@ -76,8 +83,21 @@ SquarePos ChooseMasterMove(const Board& board, Side side) {
     gMasterTrace.firstValue = firstValue;
     if (discs <= 43 || firstValue >= kWinBonus) return first;
 
-    BeginSearch(board, 64 - discs, side, 1);
     gMasterTrace.exactStarted = 1;
+    // The fast solver answers the exact search's question (the first root move in its order
+    // that forces a win) and plays the same move whenever that search would have finished.
+    // A side without a move keeps the stepwise search, whose root then belongs to the other
+    // side.
+    if (!gStepwiseExactSearch && LegalMoveMask(board, side) != 0) {
+        const ExactChoice exact = ChooseExactWin(board, side, deadlineReached);
+        gMasterTrace.exactNodes = exact.nodes;
+        if (!exact.finished) return first;
+        gMasterTrace.exactFinished = 1;
+        gMasterTrace.exactValue = exact.wins ? kWinValue : -kWinValue;
+        return exact.wins ? exact.move : first;
+    }
+
+    BeginSearch(board, 64 - discs, side, 1);
     const uint64_t stepsBefore = SearchStepCount();
     if (!deadlineReached()) {
         while (gSearch.ply >= 0) {
@@ -93,6 +113,10 @@ SquarePos ChooseMasterMove(const Board& board, Side side) {
     const int32_t exactValue = PickRootMove(&exactMove);
     gMasterTrace.exactValue = exactValue;
     return exactValue == kWinValue ? exactMove : first;
+}
+
+void UseStepwiseExactSearchForTesting(int stepwise) {
+    gStepwiseExactSearch = stepwise;
 }
 
 SquarePos ChooseComputerMove(const Board& board, Side side, SkillLevel level,

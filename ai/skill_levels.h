@@ -29,6 +29,11 @@ struct MasterTrace {
     int exactStarted;   // the exact search was begun
     int exactFinished;  // and completed within the budget
     int32_t exactValue;
-    uint64_t exactSteps;
+    uint64_t exactSteps;  // steps of the stepwise exact search
+    uint64_t exactNodes;  // nodes of the fast solver
 };
 extern MasterTrace gMasterTrace;
+
+// MASTER's exact search runs on the fast solver (0, the default) or, for the tests that compare
+// the two, on the stepwise search (1).
+void UseStepwiseExactSearchForTesting(int stepwise);

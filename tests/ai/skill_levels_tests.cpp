@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ai/endgame_choice.h"
 #include "ai/opening_book.h"
 #include "ai/pattern_tables.h"
 #include "ai/search.h"
@@ -142,6 +143,28 @@ TEST_F(Levels, FoolShunsTheSquaresInsideTheCornersUnlessNothingElseIsLegal) {
     }
 }
 
+// The random bonus is 0, 1 or 2 on top of the discs turned. Here black's moves a1, a3 and a5
+// turn one, two and three discs: a1 wins only when its bonus is 2 and a5's is 0 (seed 24),
+// a3 whenever its bonus beats a5's by more than one disc's worth. The choices of thirty
+// seeds are pinned: a bonus of 0..1 would never play a1, one of 0..3 more often, and any
+// other draw per move would move the pattern.
+TEST_F(Levels, FoolsRandomBonusDecidesBetweenMovesOneOrTwoDiscsApart) {
+    const Board board = BoardFromRows({"-OX-----", "--------", "-OOX----", "--------", "-OOOX---",
+                                       "--------", "--------", "--------"});
+    SquarePos legal[64];
+    ASSERT_EQ(ListLegalMoves(board, legal, kBlack), 3);
+    const char* const expected[30] = {
+        "a3", "a3", "a3", "a3", "a3", "a5", "a5", "a5", "a5", "a5",  // seeds 1..10
+        "a5", "a5", "a3", "a3", "a5", "a3", "a5", "a5", "a5", "a5",  // seeds 11..20
+        "a5", "a5", "a3", "a1", "a3", "a5", "a5", "a5", "a5", "a5",  // seeds 21..30
+    };
+    for (uint32_t seed = 1; seed <= 30; ++seed) {
+        SeedRandom(seed);
+        EXPECT_EQ(notation::SquareName(ChooseFoolMove(board, kBlack)), expected[seed - 1])
+            << "seed " << seed;
+    }
+}
+
 TEST_F(Levels, FixedDepthLevelsSearchTheirDepthWithoutTheBook) {
     const notation::Position position = RandomPlayPosition(11, 20);
     struct Case {
@@ -174,23 +197,6 @@ void DriveClock(uint32_t start, std::function<uint32_t(uint64_t)> offset) {
     });
 }
 
-// A late position whose first search value is below 1000, so the exact search runs.
-notation::Position ExactSearchPosition(int moves) {
-    for (uint32_t seed = 1; seed < 500; ++seed) {
-        const notation::Position p = RandomPlayPosition(seed, moves);
-        SquarePos legal[64];
-        if (ListLegalMoves(p.board, legal, p.sideToMove) < 2) continue;
-        RunSearch(p.board, 6, p.sideToMove, 0);
-        SquarePos first;
-        if (PickRootMove(&first) >= 1000) continue;
-        RunSearch(p.board, 64 - (64 - EmptySquares(p.board)), p.sideToMove, 1);
-        SquarePos exact;
-        if (PickRootMove(&exact) == kWinValue && !(exact == first)) return p;
-    }
-    ADD_FAILURE() << "no position found";
-    return {};
-}
-
 TEST_F(Levels, MasterFirstDepthAndExactThresholdsFollowTheDiscCount) {
     int skippedForValue = 0;
     int exactRuns = 0;
@@ -213,49 +219,72 @@ TEST_F(Levels, MasterFirstDepthAndExactThresholdsFollowTheDiscCount) {
     EXPECT_GT(exactRuns, 0);
 }
 
+// A position of 20 empty squares whose first search value is below 1000 and whose exact
+// search, on the fast solver, needs a few dozen stop tests.
+notation::Position SlowExactSearchPosition() {
+    for (uint32_t seed = 1; seed < 200; ++seed) {
+        const notation::Position p = RandomPlayPosition(seed, 40);
+        SquarePos legal[64];
+        if (ListLegalMoves(p.board, legal, p.sideToMove) < 2) continue;
+        RunSearch(p.board, 6, p.sideToMove, 0);
+        SquarePos first;
+        if (PickRootMove(&first) >= 1000) continue;
+        const ExactChoice exact = ChooseExactWin(p.board, p.sideToMove, nullptr);
+        if (exact.wins && !(exact.move == first) && exact.nodes > 20 * 4096) return p;
+    }
+    ADD_FAILURE() << "no position found";
+    return {};
+}
+
 TEST_F(Levels, MasterExactSearchStopsAtTheDeadlineCountedFromTheStart) {
-    const notation::Position p = ExactSearchPosition(48);
+    const notation::Position p = SlowExactSearchPosition();
+    SeedRandom(4);
     RunSearch(p.board, 6, p.sideToMove, 0);
     SquarePos first;
     PickRootMove(&first);
-    const uint64_t before = SearchStepCount();
-    RunSearch(p.board, EmptySquares(p.board), p.sideToMove, 1);
-    const uint64_t steps = SearchStepCount() - before;
-    SquarePos exact;
-    ASSERT_EQ(PickRootMove(&exact), kWinValue);
-    ASSERT_GT(steps, 2u);
+    const ExactChoice exact = ChooseExactWin(p.board, p.sideToMove, nullptr);
+    // The clock readings of a choice that is never short of time: the start, then the
+    // solver's stop tests.
+    desktop::fake::SetTickCount(500);
+    const uint64_t readingsBefore = desktop::fake::TickReadings();
+    SeedRandom(4);
+    ASSERT_EQ(ChooseMasterMove(p.board, p.sideToMove), exact.move);
+    const uint64_t tests = desktop::fake::TickReadings() - readingsBefore - 1;
+    ASSERT_GT(tests, 10u);
 
     struct Case {
         const char* name;
         uint32_t start;
-        std::function<uint32_t(uint64_t)> offset;
+        std::function<uint32_t(uint64_t)> offset;  // by stop test, from 0
         int finished;
-        uint64_t exactSteps;
+        uint64_t lastTest;  // the stop test at which the search ends
     };
     const Case cases[] = {
         {"first search used the budget", 500, [](uint64_t) { return 3000u; }, 0, 0},
-        {"finishes on the step that reaches the deadline", 500,
-         [steps](uint64_t k) { return k >= steps ? 3000u : 2999u; }, 1, steps},
-        {"one step short", 500, [steps](uint64_t k) { return k >= steps - 1 ? 3000u : 0u; }, 0,
-         steps - 1},
+        {"never short of time", 500, [](uint64_t) { return 2999u; }, 1, tests - 1},
+        {"runs out at the last stop test", 500,
+         [tests](uint64_t k) { return k >= tests - 1 ? 3000u : 2999u; }, 0, tests - 1},
+        {"runs out at the third stop test", 500, [](uint64_t k) { return k >= 2 ? 3000u : 0u; }, 0,
+         2},
         {"the counter wraps during the choice", 0xFFFFFFFFu - 5,
-         [steps](uint64_t k) { return static_cast<uint32_t>(k >= steps ? 3001 : k % 2999); }, 1,
-         steps},
-        {"wraps and runs out one step short", 0xFFFFFFF0u,
-         [steps](uint64_t k) { return k >= steps - 1 ? 3000u : 20u; }, 0, steps - 1},
+         [](uint64_t k) { return static_cast<uint32_t>(k % 2999); }, 1, tests - 1},
+        {"wraps and runs out at the last stop test", 0xFFFFFFF0u,
+         [tests](uint64_t k) { return k >= tests - 1 ? 3000u : 20u; }, 0, tests - 1},
     };
     for (const Case& c : cases) {
         SeedRandom(4);
-        RunSearch(p.board, 6, p.sideToMove, 0);
-        SeedRandom(4);
         DriveClock(c.start, c.offset);
+        const uint64_t readings = desktop::fake::TickReadings();
         const SquarePos chosen = ChooseMasterMove(p.board, p.sideToMove);
         EXPECT_EQ(gMasterTrace.exactStarted, 1) << c.name;
         EXPECT_EQ(gMasterTrace.exactFinished, c.finished) << c.name;
-        EXPECT_EQ(gMasterTrace.exactSteps, c.exactSteps) << c.name;
-        EXPECT_EQ(chosen, c.finished ? exact : first) << c.name;
-        // The clock is read after every step, yet the recorded trace of calls stays short.
-        EXPECT_GT(desktop::fake::TickReadings(), c.exactSteps);
+        EXPECT_EQ(chosen, c.finished ? exact.move : first) << c.name;
+        // One reading for the start, one per stop test made.
+        EXPECT_EQ(desktop::fake::TickReadings() - readings, c.lastTest + 2) << c.name;
+        // A stop test every few thousand nodes: a stopped search ends within one interval.
+        if (!c.finished) {
+            EXPECT_LE(gMasterTrace.exactNodes, (c.lastTest + 2) * 4096) << c.name;
+        }
         EXPECT_LE(desktop::fake::Trace().size(), 2u) << c.name;
     }
 }

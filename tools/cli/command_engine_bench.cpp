@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "ai/endgame_choice.h"
 #include "ai/pattern_tables.h"
 #include "ai/search.h"
 #include "ai/skill_levels.h"
@@ -14,6 +15,9 @@
 #include "tools/cli/command_engine.h"
 
 namespace cli {
+
+int RunEndgameBench(Arguments& arguments);
+
 namespace {
 
 // Middle-game positions, searched in normal mode at kBenchDepth with the generator seeded 1.
@@ -69,8 +73,15 @@ void PrintTally(const char* name, const Tally& tally) {
 
 // Solves one position exactly unless it takes longer than limit; the time taken, or a
 // negative value when it was stopped.
-double TimedExactSearch(const notation::Position& position, std::chrono::milliseconds limit) {
+double TimedExactSearch(const notation::Position& position, std::chrono::milliseconds limit,
+                        bool stepwise) {
     const Clock::time_point start = Clock::now();
+    if (!stepwise) {
+        const ExactChoice choice = ChooseExactWin(position.board, position.sideToMove,
+                                                  [&] { return Clock::now() - start > limit; });
+        const std::chrono::duration<double> taken = Clock::now() - start;
+        return choice.finished && taken <= limit ? taken.count() : -1;
+    }
     BeginSearch(position.board, CountEmpty(position.board), position.sideToMove, 1);
     for (uint32_t step = 1; gSearch.ply >= 0; ++step) {
         SearchStep();
@@ -97,7 +108,7 @@ bool SelfPlayPosition(uint32_t seed, int empty, notation::Position& position) {
     }
 }
 
-int RunHorizon() {
+int RunHorizon(bool stepwise) {
     constexpr auto kBudget = std::chrono::milliseconds(kMasterBudgetMs);
     int horizon = 0;
     for (int empty = 14; empty <= 40; ++empty) {
@@ -108,7 +119,7 @@ int RunHorizon() {
             notation::Position position;
             if (!SelfPlayPosition(seed, empty, position)) continue;
             ++tried;
-            const double seconds = TimedExactSearch(position, kBudget);
+            const double seconds = TimedExactSearch(position, kBudget, stepwise);
             if (seconds >= 0) ++finished;
             slowest = seconds < 0 ? kMasterBudgetMs / 1000.0 : std::max(slowest, seconds);
         }
@@ -125,10 +136,12 @@ int RunHorizon() {
 }  // namespace
 
 int RunBench(Arguments& arguments) {
+    if (arguments.TakeFlag("--endgame")) return RunEndgameBench(arguments);
     const bool horizon = arguments.TakeFlag("--horizon");
+    const bool stepwise = horizon && arguments.TakeFlag("--stepwise");
     if (!arguments.CheckNothingLeft()) return kExitBadInput;
     if (!PrepareEngine()) return 1;
-    if (horizon) return RunHorizon();
+    if (horizon) return RunHorizon(stepwise);
 
     Tally normal;
     for (const char* text : kMiddleGame) {

@@ -1,0 +1,94 @@
+// The transposition table of the end-game solver.
+#include "ai/endgame_hash.h"
+
+#include <bit>
+
+namespace endgame {
+
+namespace {
+
+// data word: lower + 64 in bits 0..7, upper + 64 in 8..15, move in 16..23, empties in 24..31,
+// and bit 32 set, so no stored entry is all zeros like an empty one.
+uint64_t PackData(const HashBounds& bounds, int empties) {
+    return static_cast<uint64_t>(bounds.lower + 64) |
+           static_cast<uint64_t>(bounds.upper + 64) << 8 |
+           static_cast<uint64_t>(bounds.move) << 16 | static_cast<uint64_t>(empties) << 24 |
+           uint64_t{1} << 32;
+}
+
+HashBounds UnpackBounds(uint64_t data) {
+    return {static_cast<int>(data & 0xFF) - 64, static_cast<int>(data >> 8 & 0xFF) - 64,
+            static_cast<int>(data >> 16 & 0xFF)};
+}
+
+int EmptiesOf(uint64_t data) {
+    return static_cast<int>(data >> 24 & 0xFF);
+}
+bool Used(uint64_t data) {
+    return (data >> 32 & 1) != 0;
+}
+
+uint64_t Mix(uint64_t value) {
+    value ^= value >> 33;
+    value *= 0xFF51AFD7ED558CCDull;
+    value ^= value >> 33;
+    value *= 0xC4CEB9FE1A85EC53ull;
+    value ^= value >> 33;
+    return value;
+}
+
+}  // namespace
+
+HashTable::HashTable(size_t megabytes) {
+    const size_t wanted = megabytes * (size_t{1} << 20) / sizeof(Bucket);
+    bucketCount_ = wanted < 1 ? 1 : std::bit_floor(wanted);
+    buckets_ = std::make_unique<Bucket[]>(bucketCount_);
+    Clear();
+}
+
+void HashTable::Clear() {
+    for (size_t i = 0; i < bucketCount_; ++i) {
+        for (Entry& entry : buckets_[i].entries) {
+            entry.check.store(0, std::memory_order_relaxed);
+            entry.data.store(0, std::memory_order_relaxed);
+        }
+    }
+}
+
+uint64_t HashTable::Key(uint64_t own, uint64_t opponent) {
+    return Mix(own ^ Mix(opponent + 0x9E3779B97F4A7C15ull));
+}
+
+bool HashTable::Probe(uint64_t own, uint64_t opponent, HashBounds& bounds) const {
+    const uint64_t key = Key(own, opponent);
+    const Bucket& bucket = buckets_[key & (bucketCount_ - 1)];
+    for (const Entry& entry : bucket.entries) {
+        const uint64_t data = entry.data.load(std::memory_order_relaxed);
+        if ((entry.check.load(std::memory_order_relaxed) ^ data) != key) continue;
+        bounds = UnpackBounds(data);
+        return true;
+    }
+    return false;
+}
+
+void HashTable::Store(uint64_t own, uint64_t opponent, int empties, const HashBounds& bounds) {
+    const uint64_t key = Key(own, opponent);
+    Bucket& bucket = buckets_[key & (bucketCount_ - 1)];
+    // The same position's entry, else an unused one, else the shallower one.
+    Entry* target = nullptr;
+    int targetRank = 0;
+    for (Entry& entry : bucket.entries) {
+        const uint64_t data = entry.data.load(std::memory_order_relaxed);
+        const bool same = (entry.check.load(std::memory_order_relaxed) ^ data) == key;
+        const int rank = same ? 1000 : !Used(data) ? 500 : 64 - EmptiesOf(data);
+        if (target == nullptr || rank > targetRank) {
+            target = &entry;
+            targetRank = rank;
+        }
+    }
+    const uint64_t data = PackData(bounds, empties);
+    target->check.store(key ^ data, std::memory_order_relaxed);
+    target->data.store(data, std::memory_order_relaxed);
+}
+
+}  // namespace endgame
