@@ -4,6 +4,7 @@
 // single-instance check against a second process; no OpenGL driver loaded with the display,
 // and a GDK_GL the user set left alone. Any GLib warning or critical fails the test
 // that caused it, and a modal loop that never returns is ended by a watchdog.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -457,10 +458,47 @@ TEST_F(GtkBackend, ALoneCopyFindsNoOtherAndASecondCopyFindsTheFirst) {
     EXPECT_EQ(FindWindow("ZANTOBEL_NOBODY", nullptr), nullptr);
 }
 
-// The helper roles: show a window of the class, ask whether another copy runs, or say what
-// GDK_GL is once the display is open; then wait
-// until the test closes the input.
+// Windows of other programs come and go while a copy looks for its twin; one that goes
+// between being listed and being read must not end the search, let alone the program.
+TEST_F(GtkBackend, TheSearchForAnotherCopySurvivesWindowsThatVanishMeanwhile) {
+    Child churn = StartChild("--churn", "ZANTOBEL_CHURN");
+    ASSERT_EQ(ReadLine(churn), "churning");
+    for (int i = 0; i < 400; ++i)
+        ASSERT_EQ(FindWindow("ZANTOBEL_NOBODY", nullptr), nullptr) << "search " << i;
+    EXPECT_EQ(StopChild(churn), 0);
+}
+
+// Creates and destroys plain top-level windows without pause until its input closes.
+int Churn() {
+    if (!gtk::EnsureGtk()) return 3;
+    GdkDisplay* display = gdk_display_get_default();
+    std::printf("churning\n");
+    std::fflush(stdout);
+    fcntl(0, F_SETFL, O_NONBLOCK);
+    char buffer[16];
+    while (read(0, buffer, sizeof buffer) != 0) {
+        GdkWindow* windows[8];
+        for (GdkWindow*& w : windows) {
+            GdkWindowAttr attributes{};
+            attributes.width = 10;
+            attributes.height = 10;
+            attributes.wclass = GDK_INPUT_OUTPUT;
+            attributes.window_type = GDK_WINDOW_TOPLEVEL;
+            w = gdk_window_new(nullptr, &attributes, 0);
+        }
+        gdk_display_sync(display);
+        for (GdkWindow* w : windows)
+            gdk_window_destroy(w);
+        gdk_display_sync(display);
+    }
+    return 0;
+}
+
+// The helper roles: show a window of the class, ask whether another copy runs, say what
+// GDK_GL is once the display is open, or churn windows; then wait until the test closes the
+// input.
 int RunHelper(const std::string& role, const char* className) {
+    if (role == "--churn") return Churn();
     if (!gtk::EnsureGtk()) return 3;
     if (role == "--print-gl") {
         const char* value = std::getenv("GDK_GL");
