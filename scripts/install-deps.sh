@@ -22,6 +22,8 @@ development_packages=(
   xvfb xauth xdotool openbox wmctrl imagemagick x11-utils dbus
   # the Debian package and the checks of what it installs
   dpkg-dev file lintian appstream desktop-file-utils man-db
+  # the monkey run watches the window's repaints through the X Damage extension
+  libx11-dev libxdamage-dev
 )
 
 case "${1:-}" in

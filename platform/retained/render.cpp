@@ -1,8 +1,9 @@
 // Rendering a scene: lights are gathered from the whole hierarchy, then every visual is
 // drawn. A mesh goes through back-face culling (in model space), lighting (flat per face or
-// Gouraud per corner, in the quality both device and builder allow), clipping against the
-// front and back planes, projection and filling. A shadow projects its caster's faces that
-// face the light onto its plane, and fills them flat black just above it.
+// Gouraud per corner, in the quality both device and builder allow: ambient, diffuse and a
+// highlight seen from the true eye position), clipping against the front and back planes,
+// projection and filling. A shadow projects its caster's faces that face the light onto its
+// plane, and fills them flat black just above it.
 #include <algorithm>
 #include <cmath>
 
@@ -156,7 +157,8 @@ class SceneRenderer {
         const DWORD fill = quality & D3DRMFILL_MASK;
         const bool lit = (quality & D3DRMLIGHT_MASK) == D3DRMLIGHT_ON;
         const bool gouraud = lit && (quality & D3DRMSHADE_MASK) >= D3DRMSHADE_GOURAUD;
-        if (lit) PrepareModelLights(toCamera, toModel);
+        if (lit) PrepareModelLights(toModel);
+        eye_ = eye;
 
         auto& cam = s_.cameraVertices;
         cam.resize(g.vertices.size());
@@ -191,25 +193,35 @@ class SceneRenderer {
         }
     }
 
-    void PrepareModelLights(const Matrix4& toCamera, const Matrix4& toModel) {
+    void PrepareModelLights(const Matrix4& toModel) {
         // Directions go into model space with the transpose of the normals' transform, so
         // dot products with model-space normals equal those in camera space for rotations
         // and uniform scales.
-        (void)toCamera;
         auto& modelLights = s_.modelLights;
         modelLights.clear();
         const Matrix4 directionToModel = LinearPart(toModel);
-        const Vec3 viewer = Normalize(TransformVector({0, 0, -1}, directionToModel));
-        viewerModel_ = viewer;
         for (const SceneLight& light : s_.lights) {
             ModelLight m;
             m.type = light.type;
             m.color = light.color;
             m.toLight = Normalize(TransformVector(-light.direction, directionToModel));
-            m.half = Normalize(m.toLight + viewer);
             m.position = TransformPoint(light.position, toModel);
             modelLights.push_back(m);
         }
+    }
+
+    // The highlight: the light's mirror image about the normal, seen from the true direction
+    // to the eye, in a lobe of the material's power, and fading with the cube of the light's
+    // incidence cosine. The fading keeps the highlight a highlight: the game's sun stands 29
+    // degrees above the board, so at the one camera that mirrors it in a disc's flat top
+    // (n.l = 0.49 there) the whole top would otherwise shine white, whatever the colour of
+    // the disc; with the weight (0.12) a black top stays dark, while bevels and rims turned
+    // toward the light (n.l 0.8 to 1) keep their glint.
+    static float Gloss(Vec3 n, Vec3 l, float nl, Vec3 toEye, float power) {
+        const Vec3 mirrored = n * (2 * nl) - l;
+        const float rv = Dot(mirrored, toEye);
+        if (!(rv > 0)) return 0;
+        return nl * nl * nl * IntegerOrRealPower(rv, power);
     }
 
     float Ramp(float intensity) const {
@@ -218,25 +230,24 @@ class SceneRenderer {
         return std::round(clamped * rampSteps_) / rampSteps_;
     }
 
-    // c = E + C (A + sum L max(0, n.l)) + S sum L max(0, n.h)^p, in 0..255 per channel.
+    // c = E + C (A + sum L max(0, n.l)) + S sum L Gloss(n, l, v, p), in 0..255 per channel.
+    // position is where the colour is taken: a corner for Gouraud, the first corner of the
+    // face for flat shading.
     Vec3 Shade(const Material& m, Vec3 n, Vec3 position) const {
         Vec3 diffuse = ambient_, specular{};
         const bool wantSpecular = m.specular.x > 0 || m.specular.y > 0 || m.specular.z > 0;
+        const Vec3 toEye = wantSpecular ? Normalize(eye_ - position) : Vec3{};
         for (const ModelLight& light : s_.modelLights) {
-            Vec3 l = light.toLight, h = light.half;
+            Vec3 l = light.toLight;
             // Point and spot lights shine from their frame's origin (spot cones are not
             // modelled); a parallel point light shines like a directional one.
             if (light.type == D3DRMLIGHT_POINT || light.type == D3DRMLIGHT_SPOT) {
                 l = Normalize(light.position - position);
-                h = Normalize(l + viewerModel_);
             }
             const float nl = Dot(n, l);
             if (nl <= 0) continue;
             diffuse = diffuse + light.color * nl;
-            if (wantSpecular) {
-                const float nh = Dot(n, h);
-                if (nh > 0) specular = specular + light.color * IntegerOrRealPower(nh, m.power);
-            }
+            if (wantSpecular) specular = specular + light.color * Gloss(n, l, nl, toEye, m.power);
         }
         if (mono_) {
             float d = Ramp(diffuse.x), s = Ramp(specular.x);
@@ -414,7 +425,7 @@ class SceneRenderer {
     RasterTarget target_;
     float slopeLeft_, slopeRight_, slopeTop_, slopeBottom_;
     Vec3 ambient_;
-    Vec3 viewerModel_;
+    Vec3 eye_;  // the camera's origin in the model space of the mesh being drawn
 };
 
 }  // namespace

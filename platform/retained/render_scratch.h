@@ -24,7 +24,6 @@ struct ModelLight {
     D3DRMLIGHTTYPE type;
     Vec3 color;
     Vec3 toLight;   // unit, for directional lights
-    Vec3 half;      // unit half vector of toLight and the view direction
     Vec3 position;  // for point and spot lights
 };
 

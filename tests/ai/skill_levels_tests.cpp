@@ -143,6 +143,28 @@ TEST_F(Levels, FoolShunsTheSquaresInsideTheCornersUnlessNothingElseIsLegal) {
     }
 }
 
+// The random bonus is 0, 1 or 2 on top of the discs turned. Here black's moves a1, a3 and a5
+// turn one, two and three discs: a1 wins only when its bonus is 2 and a5's is 0 (seed 24),
+// a3 whenever its bonus beats a5's by more than one disc's worth. The choices of thirty
+// seeds are pinned: a bonus of 0..1 would never play a1, one of 0..3 more often, and any
+// other draw per move would move the pattern.
+TEST_F(Levels, FoolsRandomBonusDecidesBetweenMovesOneOrTwoDiscsApart) {
+    const Board board = BoardFromRows({"-OX-----", "--------", "-OOX----", "--------", "-OOOX---",
+                                       "--------", "--------", "--------"});
+    SquarePos legal[64];
+    ASSERT_EQ(ListLegalMoves(board, legal, kBlack), 3);
+    const char* const expected[30] = {
+        "a3", "a3", "a3", "a3", "a3", "a5", "a5", "a5", "a5", "a5",  // seeds 1..10
+        "a5", "a5", "a3", "a3", "a5", "a3", "a5", "a5", "a5", "a5",  // seeds 11..20
+        "a5", "a5", "a3", "a1", "a3", "a5", "a5", "a5", "a5", "a5",  // seeds 21..30
+    };
+    for (uint32_t seed = 1; seed <= 30; ++seed) {
+        SeedRandom(seed);
+        EXPECT_EQ(notation::SquareName(ChooseFoolMove(board, kBlack)), expected[seed - 1])
+            << "seed " << seed;
+    }
+}
+
 TEST_F(Levels, FixedDepthLevelsSearchTheirDepthWithoutTheBook) {
     const notation::Position position = RandomPlayPosition(11, 20);
     struct Case {

@@ -3,7 +3,8 @@
 # file is where the desktop looks for it and that no path of the build machine is in the
 # programs, then starts the staged game with its font rules intact, missing, malformed and
 # replaced by a folder: it must always open its window and close with 0, and say on stderr
-# what is wrong with the rules when something is. Skips (77) without Xvfb, openbox or xdotool.
+# what is wrong with the rules when something is. The desktop entry and the AppStream record
+# are validated when their tools are there. Skips (77) without Xvfb, openbox or xdotool.
 # Usage: staged_install_test.sh SOURCE-DIR BUILD-DIR GAMES-DIR APP-ID
 set -uo pipefail
 source_dir=$1 build_dir=$2 games_dir=$3 app_id=$4
@@ -42,6 +43,13 @@ for program in zantobel zantobel-cli; do
   check "$program names no folder of the build machine" \
     bash -c "! grep -aqF -e '$source_dir' -e '$build_dir' '$usr/$games_dir/$program'"
 done
+if command -v desktop-file-validate >/dev/null; then
+  check "the desktop entry validates" desktop-file-validate "$usr/share/applications/$app_id.desktop"
+fi
+if command -v appstreamcli >/dev/null; then
+  check "the AppStream record validates" \
+    appstreamcli validate --no-net --pedantic "$usr/share/metainfo/$app_id.metainfo.xml"
+fi
 check "the installed zantobel-cli runs" \
   bash -c "'$usr/$games_dir/zantobel-cli' --version | grep -qE '^zantobel-cli [0-9]+\.[0-9]+\.[0-9]+$'"
 

@@ -3,6 +3,7 @@
 // shadows cast away from the light.
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 #include "tests/retained/render_test_support.h"
 
@@ -141,6 +142,71 @@ TEST_F(Render, LitFaceShadesInTheRgbAndRampColourModels) {
         EXPECT_TRUE(ColorNear(PixelAt(3, -3, 0), c.expected, 1));
         frame->Release();
         quad->Release();
+    }
+}
+
+// A black quad of power 9 with a white highlight, 2 x 2 in the plane z = 0 facing -z.
+const std::string kGlossyBlackQuad = R"(xof 0302txt 0032
+Mesh gloss {
+ 4; -1.0;-1.0;0.0;, -1.0;1.0;0.0;, 1.0;1.0;0.0;, 1.0;-1.0;0.0;;
+ 1; 4;0,1,2,3;;
+ MeshMaterialList { 1; 1; 0;;
+  Material { 0.0;0.0;0.0;1.0;; 9.0; 1.0;1.0;1.0;; 0.0;0.0;0.0;; }
+ }
+})";
+
+// The highlight is the light mirrored about the normal, seen from where the eye really is,
+// and it fades with the cube of the light's incidence cosine: a light that grazes a face
+// cannot make it shine white.
+TEST_F(Render, HighlightFollowsTheEyeAndFadesWithTheLightsIncidence) {
+    struct Case {
+        const char* name;
+        float lightX, lightZ;    // the direction the light travels, in the plane y = 0
+        D3DVECTOR quad, camera;  // the camera looks along +z, unturned
+        uint32_t grey;           // expected highlight on the black quad
+    };
+    const float s60 = std::sqrt(3.0f) / 2;
+    const Case cases[] = {
+        // Head-on light, head-on eye: the full highlight (the flat colour is taken at a
+        // corner, 4 degrees off the mirror ray).
+        {"head-on", 0, 1, {0, 0, 0}, {0, 0, -20}, 0xF9},
+        // Light 60 degrees off the normal (n.l = 0.5), the quad far off the camera's axis
+        // with the eye on its mirror ray: 0.5^3 of white. Along the camera's axis the eye
+        // would be 60 degrees off that ray, and there would be no highlight.
+        {"mirror of a slanting light", s60, 0.5f, {-34.64f, 0, 0}, {0, 0, -20}, 0x20},
+        // The same light with the eye head-on: 60 degrees off the mirror ray, nothing. A half
+        // vector would still give 0.87^9 = 0.27 here.
+        {"head-on eye, slanting light", s60, 0.5f, {0, 0, 0}, {0, 0, -20}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Reset();
+        MakeDevice(200, 200, D3DRMRENDER_FLAT);
+        // A wide view, so a quad far off the camera's axis is still in the picture.
+        ASSERT_EQ(viewport->SetField(3.0f), D3DRM_OK);
+        ASSERT_EQ(viewport->SetBack(1000.0f), D3DRM_OK);
+        camera->SetPosition(scene, c.camera.x, c.camera.y, c.camera.z);
+        IDirect3DRMLight* sun = nullptr;
+        IDirect3DRMFrame2* lightFrame = NewFrame(scene);
+        ASSERT_EQ(root->CreateLightRGB(D3DRMLIGHT_DIRECTIONAL, 1, 1, 1, &sun), D3DRM_OK);
+        lightFrame->SetOrientation(scene, c.lightX, 0, c.lightZ, 0, 1, 0);
+        lightFrame->AddLight(sun);
+        IDirect3DRMMeshBuilder2* quad = nullptr;
+        ASSERT_EQ(root->CreateMeshBuilder(&quad), D3DRM_OK);
+        D3DRMLOADMEMORY memory{const_cast<char*>(kGlossyBlackQuad.data()),
+                               static_cast<DWORD>(kGlossyBlackQuad.size())};
+        ASSERT_EQ(quad->Load(&memory, nullptr, D3DRMLOAD_FROMMEMORY, nullptr, nullptr), D3DRM_OK);
+        IDirect3DRMFrame2* frame = NewFrame(scene);
+        frame->SetPosition(scene, c.quad.x, c.quad.y, c.quad.z);
+        frame->AddVisual(quad);
+        RenderAndPresent();
+        const D3DVECTOR at = Project(c.quad.x, c.quad.y, c.quad.z);
+        ASSERT_NE(target.At(static_cast<int>(at.x), static_cast<int>(at.y)),
+                  RecordingTarget::kOutside);
+        EXPECT_TRUE(ColorNear(target.At(static_cast<int>(at.x), static_cast<int>(at.y)),
+                              c.grey * 0x010101u, 3));
+        for (IUnknown* o : std::initializer_list<IUnknown*>{frame, quad, sun, lightFrame})
+            o->Release();
     }
 }
 

@@ -1,8 +1,12 @@
 // The command-line tool as a process: answers on stdout, bad input as one line on stderr
 // with exit code 2, --help for every command.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <cstdio>
@@ -12,16 +16,55 @@
 #include "tests/tools/cli_process.h"
 #include "tools/cli/cli.h"
 
+namespace {
+
+// Whether the process has a handler for SIGINT in place, from its status in /proc.
+bool CatchesInterrupt(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("SigCgt:", 0) != 0) continue;
+        const unsigned long long mask = std::stoull(line.substr(7), nullptr, 16);
+        return (mask >> (SIGINT - 1)) & 1;
+    }
+    return false;
+}
+
+// Waits for the child, at most about timeoutMs; kills it when it does not end.
+int WaitFor(pid_t child, int timeoutMs) {
+    int status = 0;
+    for (int waited = 0; waited < timeoutMs; waited += 10) {
+        if (waitpid(child, &status, WNOHANG) == child) return status;
+        usleep(10 * 1000);
+    }
+    kill(child, SIGKILL);
+    waitpid(child, &status, 0);
+    return status;
+}
+
+}  // namespace
+
 CliRun RunCli(const std::vector<std::string>& arguments) {
+    return RunCli(CliSetting{}, arguments);
+}
+
+CliRun RunCli(const CliSetting& setting, const std::vector<std::string>& arguments) {
     char outPath[] = "/tmp/zantobel-cli-out-XXXXXX";
     char errPath[] = "/tmp/zantobel-cli-err-XXXXXX";
-    const int outFd = mkstemp(outPath);
+    const int outFd = setting.outPath.empty()
+                          ? mkstemp(outPath)
+                          : open(setting.outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int errFd = mkstemp(errPath);
-    CliRun run{-1, "", ""};
+    CliRun run{-1, false, "", ""};
     const pid_t child = fork();
     if (child == 0) {
         dup2(outFd, 1);
         dup2(errFd, 2);
+        if (setting.fileSizeLimit >= 0) {
+            const rlimit limit{static_cast<rlim_t>(setting.fileSizeLimit),
+                               static_cast<rlim_t>(setting.fileSizeLimit)};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of killing
+        }
         std::vector<char*> argv;
         std::string program = ZANTOBEL_CLI_PATH;
         argv.push_back(program.data());
@@ -32,8 +75,13 @@ CliRun RunCli(const std::vector<std::string>& arguments) {
         execv(program.c_str(), argv.data());
         _exit(127);
     }
-    int status = 0;
-    waitpid(child, &status, 0);
+    if (setting.interruptOnceWatching) {
+        for (int waited = 0; waited < 10000 && !CatchesInterrupt(child); waited += 5)
+            usleep(5 * 1000);
+        kill(child, SIGINT);
+    }
+    const int status = WaitFor(child, 60000);
+    run.signalled = WIFSIGNALED(status);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     auto slurp = [](const char* path) {
         std::ifstream in(path);
@@ -41,11 +89,13 @@ CliRun RunCli(const std::vector<std::string>& arguments) {
         text << in.rdbuf();
         return text.str();
     };
-    run.out = slurp(outPath);
+    if (setting.outPath.empty()) {
+        run.out = slurp(outPath);
+        unlink(outPath);
+    }
     run.err = slurp(errPath);
     close(outFd);
     close(errFd);
-    unlink(outPath);
     unlink(errPath);
     return run;
 }

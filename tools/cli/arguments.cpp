@@ -66,7 +66,9 @@ bool Arguments::CheckNothingLeft() {
 void Arguments::Fail(const std::string& message) {
     if (failed_) return;
     failed_ = true;
-    std::cerr << "zantobel-cli " << command_.name << ": " << message << "\n";
+    // The message quotes arguments as they were typed; escaping it whole keeps it one line
+    // that cannot steer the terminal, whatever an argument held.
+    std::cerr << "zantobel-cli " << command_.name << ": " << Printable(message) << "\n";
 }
 
 std::optional<notation::Position> ParsePositionArgument(Arguments& arguments,

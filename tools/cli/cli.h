@@ -13,7 +13,11 @@
 namespace cli {
 
 constexpr int kExitOk = 0;
+// Bad input, and output that could not be written (a full disk, a closed terminal).
 constexpr int kExitBadInput = 2;
+// A long count or search stopped by Ctrl+C: the shell's own code for a death by SIGINT, so a
+// script sees the same whether the tool stopped by itself or was killed.
+constexpr int kExitInterrupted = 130;
 
 class Arguments;
 
@@ -65,6 +69,11 @@ std::optional<notation::Position> TakePositionArgument(Arguments& arguments);
 // Parses an integer argument; reports what it was meant to be.
 std::optional<int64_t> ParseInteger(Arguments& arguments, std::string_view what,
                                     const std::string& text, int64_t low, int64_t high);
+
+// The text with every byte that could steer a terminal shown as an escape (\n, \t, \r,
+// \xHH): control characters, DEL, C1 controls, text-direction overrides and bytes that are
+// not UTF-8. Other text, Japanese included, passes unchanged; the result is one line.
+std::string Printable(std::string_view text);
 
 // Every command of the tool.
 const std::vector<Command>& Commands();

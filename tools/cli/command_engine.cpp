@@ -12,6 +12,7 @@
 #include "ai/skill_levels.h"
 #include "game/random.h"
 #include "platform/desktop/fake/fake_desktop.h"
+#include "tools/cli/interrupt.h"
 
 namespace cli {
 
@@ -132,7 +133,15 @@ int RunSolve(Arguments& arguments) {
         return kExitOk;
     }
     const uint64_t before = SearchStepCount();
-    RunSearch(position->board, CountEmpty(position->board), position->sideToMove, 1);
+    const auto start = std::chrono::steady_clock::now();
+    {
+        // The search runs step by step so that Ctrl+C can end it between two steps.
+        const InterruptWatch watch;
+        BeginSearch(position->board, CountEmpty(position->board), position->sideToMove, 1);
+        while (gSearch.ply >= 0 && !InterruptWatch::Requested())
+            SearchStep();
+        if (InterruptWatch::Requested()) return ReportInterrupted(arguments, start);
+    }
     const uint64_t steps = SearchStepCount() - before;
     SquarePos move;
     const int32_t value = PickRootMove(&move);

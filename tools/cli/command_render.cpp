@@ -11,7 +11,9 @@
 #include "game/match_flow.h"
 #include "platform/desktop/desktop.h"
 #include "platform/desktop/fake/fake_desktop.h"
+#include "platform/retained/device.h"
 #include "tools/cli/cli.h"
+#include "tools/cli/output_file.h"
 #include "view/picking_camera.h"
 #include "view/renderer.h"
 #include "view/scene.h"
@@ -19,8 +21,23 @@
 namespace cli {
 namespace {
 
-constexpr int kMaxSide = 8192;
+// The picture is drawn by the game's own 3D device, so its size has the device's bounds; the
+// help texts state the same numbers.
+constexpr int kMaxSide = retained::detail::kMaxDeviceSide;
+constexpr int64_t kMaxPixels = retained::detail::kMaxDevicePixels;
+static_assert(kMaxSide == 16384 && kMaxPixels == 40000000,
+              "the render and squares help texts state these bounds");
 constexpr int kMaxCameraSteps = 10000;
+
+// Both sides within bounds (checked on reading) and the whole within the device's pixels.
+bool CheckPictureSize(Arguments& arguments, int64_t width, int64_t height) {
+    if (width * height <= kMaxPixels) return true;
+    arguments.Fail("--width and --height: " + std::to_string(width) + " x " +
+                   std::to_string(height) + " is " + std::to_string(width * height) +
+                   " pixels, more than the " + std::to_string(kMaxPixels) +
+                   " the 3D device can draw");
+    return false;
+}
 
 desktop::LRESULT RenderWindowProc(desktop::HWND hwnd, desktop::UINT message, desktop::WPARAM wParam,
                                   desktop::LPARAM lParam) {
@@ -57,8 +74,7 @@ std::optional<CameraSteps> ParseCamera(Arguments& arguments, const std::string& 
 }
 
 // Rows of 0x00RRGGBB pixels as an 8-bit RGB PNG.
-bool WritePng(const std::string& path, const desktop::fake::PresentedImage& image,
-              std::string* problem) {
+bool WritePng(FILE* file, const desktop::fake::PresentedImage& image, std::string* problem) {
     std::vector<png_byte> rgb(static_cast<size_t>(image.width) * image.height * 3);
     for (size_t i = 0; i < image.pixels.size(); ++i) {
         rgb[3 * i] = static_cast<png_byte>(image.pixels[i] >> 16);
@@ -70,7 +86,7 @@ bool WritePng(const std::string& path, const desktop::fake::PresentedImage& imag
     png.width = static_cast<png_uint_32>(image.width);
     png.height = static_cast<png_uint_32>(image.height);
     png.format = PNG_FORMAT_RGB;
-    if (!png_image_write_to_file(&png, path.c_str(), 0, rgb.data(), 0, nullptr)) {
+    if (!png_image_write_to_stdio(&png, file, 0, rgb.data(), 0, nullptr)) {
         *problem = png.message;
         png_image_free(&png);
         return false;
@@ -140,6 +156,7 @@ int RunRender(Arguments& arguments) {
     const std::optional<std::string> qualityText = arguments.TakeOption("--quality");
     const std::optional<std::string> cameraText = arguments.TakeOption("--camera");
     if (arguments.failed() || !width || !height) return kExitBadInput;
+    if (!CheckPictureSize(arguments, *width, *height)) return kExitBadInput;
     if (!out || out->empty()) {
         arguments.Fail("missing --out FILE.png");
         return kExitBadInput;
@@ -172,9 +189,12 @@ int RunRender(Arguments& arguments) {
         arguments.Fail(problem);
         return kExitBadInput;
     }
-    std::string writeProblem;
-    if (!WritePng(*out, image, &writeProblem)) {
-        arguments.Fail("cannot write " + *out + ": " + writeProblem);
+    std::string problemWriting;
+    const auto writePng = [&image](FILE* file, std::string* why) {
+        return WritePng(file, image, why);
+    };
+    if (!WriteOutputFile(*out, writePng, &problemWriting)) {
+        arguments.Fail(problemWriting);
         return kExitBadInput;
     }
     return kExitOk;
@@ -191,6 +211,7 @@ int RunSquares(Arguments& arguments) {
     const std::optional<int64_t> height = arguments.TakeIntegerOption("--height", 1, kMaxSide, 480);
     const std::optional<std::string> cameraText = arguments.TakeOption("--camera");
     if (arguments.failed() || !width || !height) return kExitBadInput;
+    if (!CheckPictureSize(arguments, *width, *height)) return kExitBadInput;
     std::optional<CameraSteps> camera = CameraSteps{0, 0};
     if (cameraText) camera = ParseCamera(arguments, *cameraText);
     if (!camera || !arguments.CheckNothingLeft()) return kExitBadInput;

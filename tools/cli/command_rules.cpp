@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "tools/cli/cli.h"
+#include "tools/cli/interrupt.h"
 #include "tools/cli/perft.h"
 
 namespace cli {
@@ -25,7 +26,13 @@ int RunPerft(Arguments& arguments) {
     if (!arguments.CheckNothingLeft()) return kExitBadInput;
 
     const auto start = std::chrono::steady_clock::now();
-    const uint64_t leaves = Perft(position->board, position->sideToMove, static_cast<int>(*depth));
+    uint64_t leaves = 0;
+    {
+        const InterruptWatch watch;
+        leaves = Perft(position->board, position->sideToMove, static_cast<int>(*depth),
+                       InterruptWatch::Flag());
+        if (InterruptWatch::Requested()) return ReportInterrupted(arguments, start);
+    }
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     std::cout << leaves << "\n";
     if (timed) {

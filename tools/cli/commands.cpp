@@ -20,7 +20,11 @@ const std::vector<Command>& Commands() {
          "count the move sequences of DEPTH plies (1..20) with the game's rules",
          "Counts the move sequences of DEPTH plies from POSITION (default: the start).\n"
          "A pass is a ply of its own; a game that ends early counts as one leaf.\n"
-         "--time  also print the time taken and the leaves per second\n",
+         "--time  also print the time taken and the leaves per second\n"
+         "The count and the time grow about nine-fold with each further ply. From the start,\n"
+         "depth 11 is 212 million leaves, about 2 s at the 100 million leaves per second of\n"
+         "an idle machine; depth 13 then takes minutes, 15 hours, 17 weeks and 20 decades.\n"
+         "Ctrl+C stops the count: one line on stderr, nothing on stdout, exit code 130.\n",
          RunPerft},
         {"legal", "legal POSITION", "list the legal moves of the side to move",
          "Prints the legal moves of the side to move in row-major order (d3 c4 f5 e6),\n"
@@ -54,7 +58,12 @@ const std::vector<Command>& Commands() {
         {"solve", "solve POSITION", "solve a position exactly: the winning move, if any",
          "Searches to the end of the game in exact mode (a win is 9999, a loss or a draw\n"
          "-9999) and prints 'move SQUARE value VALUE steps STEPS', STEPS being the number of\n"
-         "search steps; or 'pass' / 'end' when the side to move has no move.\n",
+         "search steps; or 'pass' / 'end' when the side to move has no move.\n"
+         "The time grows three- to seven-fold with each further empty square, depending on\n"
+         "the position: on a busy 2-core machine 14 empty squares took 0.4 s, 16 took 2 s,\n"
+         "18 a minute and a half, 20 more than five minutes; the start (60) would take\n"
+         "longer than anyone can wait.\n"
+         "Ctrl+C stops the search: one line on stderr, nothing on stdout, exit code 130.\n",
          RunSolve},
         {"endgame", "endgame [--wld] [--threads N] [--hash MB] POSITION",
          "solve an end game with the fast solver: the score under perfect play and a move",
@@ -93,7 +102,11 @@ const std::vector<Command>& Commands() {
          "Builds the game's scene for POSITION (default: the start): the discs with their\n"
          "shadows and the markers on the legal squares of the side to move, renders one frame\n"
          "as the game's window shows it and writes it to FILE.png.\n"
-         "--width W, --height H  size of the picture, 1..8192 (default 640 x 480)\n"
+         "The picture goes to a temporary file beside FILE.png that replaces it only once it\n"
+         "is complete: a failed write (a full disk) leaves FILE.png as it was. A FILE that\n"
+         "is a device or a pipe (/dev/stdout) is written in place and never removed.\n"
+         "--width W, --height H  size of the picture: each 1..16384 and at most 40000000\n"
+         "                       pixels in all, the 3D device's bounds (default 640 x 480)\n"
          "--quality              shading of the device (default flat)\n"
          "--camera LEFT,UP       presses of the left and up arrow keys before the frame;\n"
          "                       negative counts press right and down instead\n",
@@ -101,7 +114,8 @@ const std::vector<Command>& Commands() {
         {"squares", "squares [--width W] [--height H] [--camera LEFT,UP]",
          "print where each square's centre lands on the screen",
          "Builds the scene as the game does for a scene area of W x H pixels (default\n"
-         "640 x 480), applies LEFT left-arrow and UP up-arrow camera steps (negative for right\n"
+         "640 x 480; bounds as for render), applies LEFT left-arrow and UP up-arrow camera steps "
+         "(negative for right\n"
          "and down), and prints one line per square: its name and the pixel (x, y) of its\n"
          "centre, measured from the scene area's top-left corner.\n",
          RunSquares},

@@ -2,15 +2,19 @@
 // rules' line walk, and a fast count on bit sets that must give the same numbers.
 #pragma once
 
+#include <csignal>
 #include <cstdint>
 
 #include "game/board.h"
 
 // The number of move sequences of depth plies from board with side to move. A pass is a ply
 // of its own; a game that ends before depth plies counts as one leaf. Counted on bit sets,
-// with the last ply's moves counted in bulk.
-uint64_t Perft(const Board& board, Side side, int depth);
+// with the last ply's moves counted in bulk. When stop is given and becomes nonzero, the
+// count gives up early and its result means nothing.
+uint64_t Perft(const Board& board, Side side, int depth,
+               const volatile std::sig_atomic_t* stop = nullptr);
 
 // The same count through IsLegalMove/ApplyMove's line walk (ListLegalMoves and ApplyMove):
 // slower, and the reference the fast count is held to.
-uint64_t PerftByRules(const Board& board, Side side, int depth);
+uint64_t PerftByRules(const Board& board, Side side, int depth,
+                      const volatile std::sig_atomic_t* stop = nullptr);
