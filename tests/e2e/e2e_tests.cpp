@@ -319,6 +319,34 @@ TEST_F(Game, ComputersPlayToTheEndAndTheResultDialogOpens) {
     EXPECT_EQ(markers, 0) << "markers were switched off in the settings";
 }
 
+TEST_F(Game, TheResultDialogClosesWithEscapeAndItsCloseBoxToo) {
+    for (const std::string how : {"Escape", "close box"}) {
+        SCOPED_TRACE(how);
+        // スタート: 先手, 後手, USER vs USER, COM vs COM.
+        MenuKeys(gWindow, "Down Down Down Down Return");
+        std::string dialog;
+        ASSERT_TRUE(WaitForWindow("^対局結果$", 180, &dialog)) << "the game never ended";
+        SleepSeconds(0.5);
+        if (how == "Escape") {
+            Keys(dialog, "Escape");
+        } else {
+            e2e::Run("wmctrl -c 対局結果");
+        }
+        ASSERT_TRUE(WaitForNoWindow("^対局結果$", 10));
+        EXPECT_EQ(GtkComplaints(), "");
+        // As after OK: the board stays as it ended (most squares hold a disc, whatever its
+        // shading), and the main window takes the menu again below.
+        const Image after = SettledScreenshot();
+        int covered = 0;
+        for (auto& [name, p] : SquareCentres(0, 0))
+            covered += PixelAt(after, p) != kBackground ? 1 : 0;
+        EXPECT_GT(covered, 40);
+    }
+    // Two players again, so nothing ends behind the tests that follow.
+    MenuKeys(gWindow, "Down Down Down Return");
+    EXPECT_FALSE(WaitForWindow("^対局結果$", 2));
+}
+
 TEST_F(Game, ASecondCopyEndsAtOnceWhileTheFirstRuns) {
     Process second = Start(ZANTOBEL_PATH);
     const std::optional<int> code = WaitForExit(second, 10);
