@@ -137,10 +137,11 @@ int BenchSeeded(const EndgameSettings& settings) {
         for (size_t i = 0; i < positions.size(); ++i) {
             const std::optional<TimedAnswer> timed = TimedSolve(positions[i], mode, settings);
             if (!timed) return 1;
-            std::printf("%s %2zu: move %s score %d nodes %llu time %.1f ms cpu %.1f ms\n", name,
-                        i + 1, MoveText(positions[i], timed->answer).c_str(), timed->answer.score,
-                        static_cast<unsigned long long>(timed->answer.nodes), timed->milliseconds,
-                        timed->cpuMilliseconds);
+            std::printf("%s %2zu: move %s score %d nodes %llu time %.1f ms cpu %.1f ms (%s)\n",
+                        name, i + 1, MoveText(positions[i], timed->answer).c_str(),
+                        timed->answer.score, static_cast<unsigned long long>(timed->answer.nodes),
+                        timed->milliseconds, timed->cpuMilliseconds,
+                        notation::FormatPosition(positions[i]).c_str());
             std::fflush(stdout);
             tally.Add(*timed);
         }
