@@ -25,8 +25,8 @@ bool TakeSolverOptions(Arguments& arguments, EndgameSettings& settings) {
     const std::optional<int64_t> threads =
         arguments.TakeIntegerOption("--threads", 1, kEndgameMaxThreads, 1);
     if (!threads) return false;
-    const std::optional<int64_t> hash =
-        arguments.TakeIntegerOption("--hash", 1, 4096, kEndgameDefaultHashMegabytes);
+    const std::optional<int64_t> hash = arguments.TakeIntegerOption(
+        "--hash", 1, kEndgameMaxHashMegabytes, kEndgameDefaultHashMegabytes);
     if (!hash) return false;
     settings.threads = static_cast<int>(*threads);
     settings.hashMegabytes = static_cast<int>(*hash);
