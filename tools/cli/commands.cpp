@@ -74,7 +74,7 @@ const std::vector<Command>& Commands() {
          "'end' when the game is over).\n"
          "--wld        the score is only win (1), draw (0) or loss (-1)\n"
          "--threads N  search threads, 1..16 (default 1); the answer does not depend on it\n"
-         "--hash MB    size of the transposition table, 1..4096 (default 32)\n",
+         "--hash MB    size of the transposition table, 1..1024 (default 32)\n",
          RunEndgame},
         {"book", "book [--seed N] HISTORY", "the opening book's answer after a history",
          "Seeds the generator with N (default 1), asks the opening book for a continuation of\n"
