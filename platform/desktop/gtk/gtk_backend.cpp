@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace desktop::gtk {
 
@@ -293,15 +294,14 @@ gboolean DeliverSize(gpointer data) {
     Native* n = w ? NativeOf(*w) : nullptr;
     if (!n) return G_SOURCE_REMOVE;
     n->sizePending = false;
+    // A frame drawn while the size was on its way showed a stand-in; paint for real now (the
+    // restore from minimised repaints by itself).
+    const bool redraw = std::exchange(n->drawAfterSize, false);
     if (w->iconic) return G_SOURCE_REMOVE;
     GtkAllocation a;
     gtk_widget_get_allocation(n->overlay, &a);
     core::ClientSizeChanged(hwnd, a.width, a.height, SIZE_RESTORED);
-    // A frame drawn while the size was on its way showed a stand-in; paint for real now.
-    if ((n = NativeOf(hwnd)) && n->drawAfterSize) {
-        n->drawAfterSize = false;
-        if (n->drawing) gtk_widget_queue_draw(n->drawing);
-    }
+    if (redraw && (n = NativeOf(hwnd)) && n->drawing) gtk_widget_queue_draw(n->drawing);
     return G_SOURCE_REMOVE;
 }
 
