@@ -51,6 +51,7 @@ GameRecord PlayOut(notation::Position p, uint32_t seed, Side masterSide) {
             if (LegalMoveMask(p.board, p.sideToMove) == 0) break;
         }
         const bool master = p.sideToMove == masterSide;
+        gMasterTrace = {};  // a book move leaves the trace alone
         const SquarePos move = ChooseComputerMove(p.board, p.sideToMove,
                                                   master ? kLevelMaster : kLevelExpert, nullptr, 0);
         if (master) record.exactSearches += gMasterTrace.exactFinished;
@@ -103,6 +104,7 @@ TEST_F(MasterExact, DISABLED_WholeSeededGamesFromTheStartAreTheSame) {
                     if (LegalMoveMask(p.board, p.sideToMove) == 0) break;
                 }
                 const bool master = p.sideToMove == masterSide;
+                gMasterTrace = {};  // a book move leaves the trace alone
                 const SquarePos move =
                     ChooseComputerMove(p.board, p.sideToMove, master ? kLevelMaster : kLevelExpert,
                                        history.data(), static_cast<int32_t>(history.size()));

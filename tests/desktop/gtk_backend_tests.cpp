@@ -1,16 +1,20 @@
 // The real GTK backend on a virtual display (run by run-headless.sh): every way a dialog or a
 // message box can end, driven through GTK's own event handling (key presses, the window
 // manager's delete request, button clicks); the level radio marks of the real menu; the
-// single-instance check against a second process. Any GLib warning or critical fails the test
+// single-instance check against a second process; no OpenGL driver loaded with the display,
+// and a GDK_GL the user set left alone. Any GLib warning or critical fails the test
 // that caused it, and a modal loop that never returns is ended by a watchdog.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -368,6 +372,22 @@ TEST_F(GtkBackend, TheLevelMenuShowsExactlyOneRadioMark) {
     }
 }
 
+// Mapped files of this process whose names contain the text.
+int MappedFilesNaming(const std::string& text) {
+    std::ifstream maps("/proc/self/maps");
+    int count = 0;
+    for (std::string line; std::getline(maps, line);)
+        count += line.find(text) != std::string::npos ? 1 : 0;
+    return count;
+}
+
+TEST_F(GtkBackend, OpeningTheDisplayLoadsNoOpenGLDriver) {
+    // The display is open and a window shown; GDK's GL probe would have loaded a DRI driver
+    // (and with the software one, LLVM) by now.
+    EXPECT_EQ(MappedFilesNaming("_dri.so"), 0);
+    EXPECT_EQ(MappedFilesNaming("libLLVM"), 0);
+}
+
 // --- A second copy, as a separate process on the same display. ---
 
 struct Child {
@@ -413,6 +433,14 @@ int StopChild(Child& c) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+TEST_F(GtkBackend, AGdkGlTheUserSetIsLeftAsItIs) {
+    setenv("GDK_GL", "legacy", 1);
+    Child child = StartChild("--print-gl", "-");
+    unsetenv("GDK_GL");
+    EXPECT_EQ(ReadLine(child), "legacy");
+    EXPECT_EQ(StopChild(child), 0);
+}
+
 TEST_F(GtkBackend, ALoneCopyFindsNoOtherAndASecondCopyFindsTheFirst) {
     // By its window: the helper shows a window of the class and never asks.
     EXPECT_EQ(FindWindow("ZANTOBEL_BY_WINDOW", nullptr), nullptr) << "alone, nothing is found";
@@ -430,11 +458,52 @@ TEST_F(GtkBackend, ALoneCopyFindsNoOtherAndASecondCopyFindsTheFirst) {
     EXPECT_EQ(FindWindow("ZANTOBEL_NOBODY", nullptr), nullptr);
 }
 
-// The helper roles: show a window of the class, or ask whether another copy runs; then wait
-// until the test closes the input.
-int RunHelper(const std::string& role, const char* className) {
+// Windows of other programs come and go while a copy looks for its twin; one that goes
+// between being listed and being read must not end the search, let alone the program.
+TEST_F(GtkBackend, TheSearchForAnotherCopySurvivesWindowsThatVanishMeanwhile) {
+    Child churn = StartChild("--churn", "ZANTOBEL_CHURN");
+    ASSERT_EQ(ReadLine(churn), "churning");
+    for (int i = 0; i < 400; ++i)
+        ASSERT_EQ(FindWindow("ZANTOBEL_NOBODY", nullptr), nullptr) << "search " << i;
+    EXPECT_EQ(StopChild(churn), 0);
+}
+
+// Creates and destroys plain top-level windows without pause until its input closes.
+int Churn() {
     if (!gtk::EnsureGtk()) return 3;
-    if (role == "--ask") {
+    GdkDisplay* display = gdk_display_get_default();
+    std::printf("churning\n");
+    std::fflush(stdout);
+    fcntl(0, F_SETFL, O_NONBLOCK);
+    char buffer[16];
+    while (read(0, buffer, sizeof buffer) != 0) {
+        GdkWindow* windows[8];
+        for (GdkWindow*& w : windows) {
+            GdkWindowAttr attributes{};
+            attributes.width = 10;
+            attributes.height = 10;
+            attributes.wclass = GDK_INPUT_OUTPUT;
+            attributes.window_type = GDK_WINDOW_TOPLEVEL;
+            w = gdk_window_new(nullptr, &attributes, 0);
+        }
+        gdk_display_sync(display);
+        for (GdkWindow* w : windows)
+            gdk_window_destroy(w);
+        gdk_display_sync(display);
+    }
+    return 0;
+}
+
+// The helper roles: show a window of the class, ask whether another copy runs, say what
+// GDK_GL is once the display is open, or churn windows; then wait until the test closes the
+// input.
+int RunHelper(const std::string& role, const char* className) {
+    if (role == "--churn") return Churn();
+    if (!gtk::EnsureGtk()) return 3;
+    if (role == "--print-gl") {
+        const char* value = std::getenv("GDK_GL");
+        std::printf("%s\n", value ? value : "(unset)");
+    } else if (role == "--ask") {
         std::printf("%s\n", FindWindow(className, nullptr) ? "found" : "alone");
     } else {
         WNDCLASS wc{};

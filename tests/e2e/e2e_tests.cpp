@@ -56,14 +56,17 @@ uint32_t PixelAt(const Image& image, Point p) {
 bool IsMarker(uint32_t c) {
     return Red(c) > 140 && Red(c) > Green(c) + 30 && Blue(c) < 90;
 }
-// The discs are grey-scale. A black top reads dark, yet not the pure black of a shadow or a
-// grid line; a white top nearly white (a little less in the middle under Gouraud shading).
+// The discs are grey-scale: a black top reads dark (its highlight, where it shows, is a
+// spot near the edge), a white one white. At a square's centre nothing else is a dark grey:
+// an empty square shows the brown background there, and no shadow reaches a neighbour's
+// centre.
 bool IsNeutral(uint32_t c) {
     return std::abs(Red(c) - Green(c)) < 16 && std::abs(Green(c) - Blue(c)) < 16;
 }
 bool IsBlackDisc(uint32_t c) {
-    return IsNeutral(c) && Luminance(c) >= 3 && Luminance(c) < 80;
+    return IsNeutral(c) && Luminance(c) < 64;
 }
+// In Gouraud shading a white top darkens toward the edge turned from the light.
 bool IsWhiteDisc(uint32_t c) {
     return IsNeutral(c) && Luminance(c) >= 200;
 }
@@ -314,6 +317,34 @@ TEST_F(Game, ComputersPlayToTheEndAndTheResultDialogOpens) {
     for (auto& [name, p] : c)
         markers += IsMarker(PixelAt(fresh, p));
     EXPECT_EQ(markers, 0) << "markers were switched off in the settings";
+}
+
+TEST_F(Game, TheResultDialogClosesWithEscapeAndItsCloseBoxToo) {
+    for (const std::string how : {"Escape", "close box"}) {
+        SCOPED_TRACE(how);
+        // スタート: 先手, 後手, USER vs USER, COM vs COM.
+        MenuKeys(gWindow, "Down Down Down Down Return");
+        std::string dialog;
+        ASSERT_TRUE(WaitForWindow("^対局結果$", 180, &dialog)) << "the game never ended";
+        SleepSeconds(0.5);
+        if (how == "Escape") {
+            Keys(dialog, "Escape");
+        } else {
+            e2e::Run("wmctrl -c 対局結果");
+        }
+        ASSERT_TRUE(WaitForNoWindow("^対局結果$", 10));
+        EXPECT_EQ(GtkComplaints(), "");
+        // As after OK: the board stays as it ended (most squares hold a disc, whatever its
+        // shading), and the main window takes the menu again below.
+        const Image after = SettledScreenshot();
+        int covered = 0;
+        for (auto& [name, p] : SquareCentres(0, 0))
+            covered += PixelAt(after, p) != kBackground ? 1 : 0;
+        EXPECT_GT(covered, 40);
+    }
+    // Two players again, so nothing ends behind the tests that follow.
+    MenuKeys(gWindow, "Down Down Down Return");
+    EXPECT_FALSE(WaitForWindow("^対局結果$", 2));
 }
 
 TEST_F(Game, ASecondCopyEndsAtOnceWhileTheFirstRuns) {

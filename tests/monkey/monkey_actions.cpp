@@ -173,7 +173,15 @@ void Hands::Close(const ClientWindow& dialog, CloseWay way) {
             return;
         case CloseWay::AltF4:
         case CloseWay::Count:
-            return Keys(dialog.id, "alt+F4");
+            // The window manager closes whatever window is active: if the dialog has just gone,
+            // that would be the main window, and the run would end.
+            // A dialog closed a moment ago may still be listed, so it must still be there and
+            // active after a short wait.
+            Sleep(0.3);
+            Focus(dialog.id);
+            if (x_.Active() != dialog.id || !x_.Find(dialog.title)) return;
+            RunTool({"xdotool", "key", "alt+F4"}, 3.0);
+            return;
     }
 }
 

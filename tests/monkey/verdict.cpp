@@ -24,6 +24,8 @@ constexpr Pattern kErrorPatterns[] = {
     {"Fontconfig error", "fontconfig-error"},
     {"Fontconfig warning", "fontconfig-warning"},
     {"still alive at exit", "retained-objects-alive"},
+    // The game writes to stderr only when something went wrong (a missing run-time file...).
+    {"zantobel: ", "program-message"},
     {"ERROR: AddressSanitizer", "address-sanitizer"},
     {"ERROR: LeakSanitizer", "leak-sanitizer"},
     {"runtime error:", "undefined-behaviour"},

@@ -29,6 +29,8 @@ TEST(MonkeyRules, ErrorOutputNamesEachKindOfFault) {
         {"(zantobel:4242): GLib-ERROR **: 18:30:02.000: out of memory", "gtk-error"},
         {"Fontconfig warning: ignoring C.UTF-8: not a valid language tag", "fontconfig-warning"},
         {"zantobel: 3 retained objects still alive at exit", "retained-objects-alive"},
+        {"zantobel: font rules: fonts.conf is not usable (/x/fonts.conf: not found)",
+         "program-message"},
         {"==77==ERROR: AddressSanitizer: heap-use-after-free on address 0x6020",
          "address-sanitizer"},
         {"==77==ERROR: LeakSanitizer: detected memory leaks", "leak-sanitizer"},

@@ -92,6 +92,7 @@ TEST(CliOutput, AFailedWriteOfTheAnswerIsAnErrorWithExitTwo) {
         {"perft", "3", "--time"},  // through printf as well
         {"squares"},               // a long answer
         {"--help"},
+        {"--version"},
         {"legal", "--help"},
     };
     for (const auto& arguments : commands) {

@@ -23,7 +23,8 @@ const std::vector<Command>& Commands() {
          "--time  also print the time taken and the leaves per second\n"
          "The count and the time grow about nine-fold with each further ply. From the start,\n"
          "depth 11 is 212 million leaves, about 2 s at the 100 million leaves per second of\n"
-         "an idle machine; depth 13 then takes minutes, 15 hours, 17 weeks and 20 decades.\n"
+         "an idle machine; depth 13 then takes minutes, depth 15 hours, depth 17 weeks and\n"
+         "depth 20 decades.\n"
          "Ctrl+C stops the count: one line on stderr, nothing on stdout, exit code 130.\n",
          RunPerft},
         {"legal", "legal POSITION", "list the legal moves of the side to move",

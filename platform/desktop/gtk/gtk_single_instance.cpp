@@ -120,8 +120,13 @@ HWND FindOtherInstance(const char* className, const char* /*windowName*/) {
         for (HWND h : core::AllWindows())
             if (Native* n = NativeOf(h); n && n->window && gtk_widget_get_window(n->window))
                 own.push_back(GDK_WINDOW_XID(gtk_widget_get_window(n->window)));
-        if (Search(display, DefaultRootWindow(display), property, wanted, kSearchDepth, own))
-            return ForeignHandle();
+        // A window listed by the search may be gone by the time it is read; the X error that
+        // follows would otherwise end the program, so it is trapped and the window skipped.
+        gdk_x11_display_error_trap_push(gdkDisplay);
+        const bool found =
+            Search(display, DefaultRootWindow(display), property, wanted, kSearchDepth, own);
+        gdk_x11_display_error_trap_pop_ignored(gdkDisplay);
+        if (found) return ForeignHandle();
     }
     return LockTakenByAnother(wanted) ? ForeignHandle() : nullptr;
 }
