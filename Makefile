@@ -5,6 +5,7 @@
 BUILD      ?= build
 SANITIZE   ?= build-sanitize
 FUZZ       ?= build-fuzz
+WINDOWS    ?= build-windows
 HARDENED   ?= build-hardened
 PACKAGE    ?= build-package
 # The whole program (game, CLI, monkey) with AddressSanitizer and UndefinedBehaviorSanitizer.
@@ -22,7 +23,7 @@ HARDEN     = -DCMAKE_C_FLAGS="$(call HARDENING,CPPFLAGS) $(call HARDENING,CFLAGS
              -DCMAKE_EXE_LINKER_FLAGS="$(call HARDENING,LDFLAGS)"
 
 .PHONY: all deps configure build play test test-sanitize test-hardened package \
-        monkey-sanitize soak bench fuzz format clean
+        monkey-sanitize soak bench fuzz windows test-windows format clean
 
 all: build
 
@@ -93,8 +94,22 @@ fuzz: deps
 	    -DZANTOBEL_FUZZ=ON -DZANTOBEL_UNIT_TESTS_ONLY=ON
 	cmake --build $(FUZZ) -j $(JOBS) --target fuzzers
 
+# The 64-bit Windows programs, cross-built with MinGW-w64; their tests run under Wine, and
+# the command-line tool is compared byte for byte with the Linux build's.
+$(WINDOWS)/build.ninja: | deps
+	cmake -S . -B $(WINDOWS) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release $(STRICT) \
+	    -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake \
+	    -DZANTOBEL_LINUX_CLI=$(abspath $(BUILD))/zantobel-cli
+
+windows: deps $(WINDOWS)/build.ninja
+	cmake --build $(WINDOWS) -j $(JOBS)
+
+test-windows: build windows
+	cd $(WINDOWS) && ctest --output-on-failure -j $(JOBS)
+
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE) $(SANITIZE_ALL) $(FUZZ) $(HARDENED) $(PACKAGE) zantobel_*.deb
+	rm -rf $(BUILD) $(SANITIZE) $(SANITIZE_ALL) $(FUZZ) $(HARDENED) $(PACKAGE) $(WINDOWS) \
+	    zantobel_*.deb

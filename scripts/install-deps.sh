@@ -24,6 +24,11 @@ development_packages=(
   dpkg-dev file lintian appstream desktop-file-utils man-db
   # the monkey run watches the window's repaints through the X Damage extension
   libx11-dev libxdamage-dev
+  # the Windows build (MinGW-w64 with POSIX threads, windres) and its tests under Wine;
+  # flock (util-linux) guards the making of the tests' Wine prefix, iconv (libc-bin) writes
+  # its font settings
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  mingw-w64-x86-64-dev wine wine64 util-linux libc-bin
 )
 
 case "${1:-}" in

@@ -25,6 +25,27 @@ using WPARAM = UINT_PTR;
 using LPARAM = LONG_PTR;
 using LRESULT = LONG_PTR;
 
+#ifdef _WIN32
+}  // namespace desktop
+// On Windows the handles are the system's own types (declared as its headers declare them),
+// so a handle and a window procedure pass to the system as they are.
+struct HWND__;
+struct HINSTANCE__;
+struct HMENU__;
+struct HICON__;
+struct HDC__;
+struct HBRUSH__;
+namespace desktop {
+using HWND = ::HWND__*;
+using HINSTANCE = ::HINSTANCE__*;
+using HMODULE = HINSTANCE;
+using HMENU = ::HMENU__*;
+using HICON = ::HICON__*;
+using HDC = ::HDC__*;
+using HCURSOR = HICON;
+using HBRUSH = ::HBRUSH__*;
+using HGDIOBJ = void*;
+#else
 struct HWND__;
 struct HINSTANCE__;
 struct HMENU__;
@@ -42,6 +63,7 @@ using HDC = HDC__*;
 using HCURSOR = HCURSOR__*;
 using HBRUSH = HBRUSH__*;
 using HGDIOBJ = HGDIOBJ__*;
+#endif
 using HANDLE = void*;
 
 struct POINT {

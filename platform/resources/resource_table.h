@@ -1,5 +1,6 @@
 // The compiled-in resource table: every resource the program carries (disc mesh, sounds,
-// icons, menu, dialogs, pattern statistics) is embedded at build time from resources/.
+// icons, menu, dialogs, pattern statistics) is embedded at build time from resources/
+// (generated source on Linux, the executable's resource section on Windows).
 // A resource is found by its type and by its name or integer id; names match without
 // regard to case, as the platform matches them. Nothing is read from files at run time.
 #pragma once
@@ -49,7 +50,8 @@ const EmbeddedResource* FindResource(ResourceKey name, ResourceKey type);
 // Its bytes, or an empty span when the resource is missing.
 std::span<const uint8_t> LoadResourceBytes(ResourceKey name, ResourceKey type);
 
-// Every embedded resource, in the order of the resource script.
+// Every embedded resource: in the order of the resource script on Linux, in the system's
+// enumeration order on Windows.
 std::span<const EmbeddedResource> AllResources();
 
 // Tests replace the table to drive the paths where a resource is missing or malformed;

@@ -77,6 +77,16 @@ TEST(ResourceCompiler, CommentsByteOrderMarkAndQuotesInStrings) {
               std::string::npos);
 }
 
+// The platform's compiler needs the code page and the header of style names stated; ours
+// reads UTF-8 and knows the names, so these lines compile to nothing.
+TEST(ResourceCompiler, ThePlatformsPreludeLinesAreAccepted) {
+    auto out = Compile(
+        "#pragma code_page(65001)\n  # include <windows.h>  // the names\n#include <winres.h>\n"
+        "M MENU { MENUITEM \"a\", IDOK }");
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out[0].name.name, "M");
+}
+
 TEST(ResourceCompiler, ShortFormControlsGetThePlatformsDefaultStyles) {
     auto out = Compile(R"(
         d DIALOG 1, 2, 100, 50
@@ -213,6 +223,11 @@ TEST(ResourceCompiler, MalformedScriptsAreRefusedWithTheLine) {
         {"M MENU { MENUITEM \"a\", 1 }\nm MENU { MENUITEM \"b\", 2 }",
          "line 2: duplicate resource #4/M"},
         {"LANGUAGE LANG_JAPANESE\n", "line 2: expected ','"},
+        {"#pragma code_page(932)\nM MENU { MENUITEM \"a\", 1 }",
+         "line 1: the script must be UTF-8"},
+        {"\n#define IDC_X 5\n", "line 2: unsupported directive '#define IDC_X 5'"},
+        {"#include \"local.h\"", "line 1: unsupported directive"},
+        {"M MENU { MENUITEM \"a\", 1 # }", "line 1: unexpected character '#'"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.script);

@@ -195,4 +195,14 @@ void SleepSeconds(double seconds) {
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
+std::string ProgramUnderTest(const std::string& builtFor) {
+    const char* program = std::getenv("ZANTOBEL_E2E_PROGRAM");
+    return program && *program ? program : builtFor;
+}
+
+std::string OutputPath(const std::string& folder, const std::string& name) {
+    const char* chosen = std::getenv("ZANTOBEL_E2E_OUT_DIR");
+    return (chosen && *chosen ? std::string(chosen) : folder) + "/" + name;
+}
+
 }  // namespace e2e

@@ -64,4 +64,10 @@ std::string ReadFile(const std::string& path);
 
 void SleepSeconds(double seconds);
 
+// The program under test: ZANTOBEL_E2E_PROGRAM when set (the Windows build runs the same cases
+// on zantobel.exe under Wine that way), else the one the tests were built for.
+std::string ProgramUnderTest(const std::string& builtFor);
+// Where a picture of the run goes: into ZANTOBEL_E2E_OUT_DIR when set, else into folder.
+std::string OutputPath(const std::string& folder, const std::string& name);
+
 }  // namespace e2e

@@ -169,7 +169,7 @@ std::string ClickLands(const Image& shot) {
 class Resize : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        gProgram = Start(ZANTOBEL_PATH);
+        gProgram = Start(ProgramUnderTest(ZANTOBEL_PATH));
         ASSERT_TRUE(WaitForWindow("^ZANTOBEL$", 20, &gWindow)) << "no window";
         e2e::Run("timeout 10 xdotool windowmove --sync " + gWindow + " 0 0");
         std::optional<Rect> scene;
@@ -231,7 +231,7 @@ TEST_F(Resize, EverySizeChangeShowsTheWholeBoardForTheNewSizeAndClicksLand) {
         SleepSeconds(0.5);
         const Image shot = SettledScreenshot();
         ASSERT_FALSE(shot.Empty()) << s.name;
-        std::string file = std::string(ZANTOBEL_E2E_OUT "/resize-") + s.name + ".png";
+        std::string file = OutputPath(ZANTOBEL_E2E_OUT, std::string("resize-") + s.name + ".png");
         std::replace(file.begin(), file.end(), ' ', '-');
         SavePng(shot, file);
         const Point size = WindowSize();

@@ -1,8 +1,6 @@
 // The render command: builds the game's own 3D scene for a position (discs, shadows and the
 // legal-move markers of the side to move) through the view on the fake desktop, renders one
 // frame and writes it as a PNG file.
-#include <png.h>
-
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -14,6 +12,7 @@
 #include "platform/retained/device.h"
 #include "tools/cli/cli.h"
 #include "tools/cli/output_file.h"
+#include "tools/cli/png_file.h"
 #include "view/picking_camera.h"
 #include "view/renderer.h"
 #include "view/scene.h"
@@ -71,27 +70,6 @@ std::optional<CameraSteps> ParseCamera(Arguments& arguments, const std::string& 
                                                    -kMaxCameraSteps, kMaxCameraSteps);
     if (!up) return std::nullopt;
     return CameraSteps{static_cast<int>(*left), static_cast<int>(*up)};
-}
-
-// Rows of 0x00RRGGBB pixels as an 8-bit RGB PNG.
-bool WritePng(FILE* file, const desktop::fake::PresentedImage& image, std::string* problem) {
-    std::vector<png_byte> rgb(static_cast<size_t>(image.width) * image.height * 3);
-    for (size_t i = 0; i < image.pixels.size(); ++i) {
-        rgb[3 * i] = static_cast<png_byte>(image.pixels[i] >> 16);
-        rgb[3 * i + 1] = static_cast<png_byte>(image.pixels[i] >> 8);
-        rgb[3 * i + 2] = static_cast<png_byte>(image.pixels[i]);
-    }
-    png_image png{};
-    png.version = PNG_IMAGE_VERSION;
-    png.width = static_cast<png_uint_32>(image.width);
-    png.height = static_cast<png_uint_32>(image.height);
-    png.format = PNG_FORMAT_RGB;
-    if (!png_image_write_to_stdio(&png, file, 0, rgb.data(), 0, nullptr)) {
-        *problem = png.message;
-        png_image_free(&png);
-        return false;
-    }
-    return true;
 }
 
 // The view's start-up on a window whose scene area is width x height, then the position
@@ -191,7 +169,7 @@ int RunRender(Arguments& arguments) {
     }
     std::string problemWriting;
     const auto writePng = [&image](FILE* file, std::string* why) {
-        return WritePng(file, image, why);
+        return WritePng(file, image.pixels.data(), image.width, image.height, why);
     };
     if (!WriteOutputFile(*out, writePng, &problemWriting)) {
         arguments.Fail(problemWriting);

@@ -18,6 +18,17 @@ void OnInterrupt(int) {
 
 }  // namespace
 
+#ifdef _WIN32
+// The system runs the handler on a thread of its own when Ctrl+C is pressed.
+InterruptWatch::InterruptWatch() {
+    gInterrupted = 0;
+    previous_ = std::signal(SIGINT, OnInterrupt);
+}
+
+InterruptWatch::~InterruptWatch() {
+    std::signal(SIGINT, previous_ == SIG_ERR ? SIG_DFL : previous_);
+}
+#else
 InterruptWatch::InterruptWatch() {
     gInterrupted = 0;
     struct sigaction action {};
@@ -29,6 +40,7 @@ InterruptWatch::InterruptWatch() {
 InterruptWatch::~InterruptWatch() {
     sigaction(SIGINT, &previous_, nullptr);
 }
+#endif
 
 const volatile std::sig_atomic_t* InterruptWatch::Flag() {
     return &gInterrupted;

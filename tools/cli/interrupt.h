@@ -20,7 +20,11 @@ class InterruptWatch {
     static bool Requested() { return *Flag() != 0; }
 
   private:
+#ifdef _WIN32
+    void (*previous_)(int) = nullptr;  // Windows has only std::signal
+#else
     struct sigaction previous_ {};
+#endif
 };
 
 class Arguments;

@@ -7,6 +7,11 @@
 
 #include "tools/cli/cli.h"
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 namespace {
 
 void PrintOverview(std::ostream& out) {
@@ -21,6 +26,14 @@ void PrintOverview(std::ostream& out) {
            "by Ctrl+C (perft and solve).\n"
            "`zantobel-cli COMMAND --help` describes one command; `zantobel-cli --version`\n"
            "prints the version.\n";
+}
+
+// The output is the same bytes on every system: no CR is added before each LF on Windows.
+void UseBinaryOutput() {
+#ifdef _WIN32
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
 }
 
 const cli::Command* FindCommand(const std::string& name) {
@@ -75,6 +88,7 @@ int FinishOutput(const char* commandName, int code) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    UseBinaryOutput();
     const int code = Run(argc, argv);
     const char* known = argc >= 2 && FindCommand(argv[1]) ? argv[1] : nullptr;
     return FinishOutput(known, code);

@@ -44,6 +44,8 @@ class Lexer {
             } else if (text_.substr(pos_, 2) == "//") {
                 while (pos_ < text_.size() && text_[pos_] != '\n')
                     ++pos_;
+            } else if (c == '#' && AtLineStart()) {
+                if (!Directive(error)) return false;
             } else if (text_.substr(pos_, 2) == "/*") {
                 size_t close = text_.find("*/", pos_ + 2);
                 if (close == std::string_view::npos) {
@@ -58,6 +60,41 @@ class Lexer {
             }
         }
         return true;
+    }
+
+    bool AtLineStart() const {
+        for (size_t i = pos_; i > 0 && text_[i - 1] != '\n'; --i)
+            if (!std::isspace(static_cast<unsigned char>(text_[i - 1]))) return false;
+        return true;
+    }
+
+    // The platform's compiler runs a preprocessor first. Its scripts state their code page
+    // and include the header that names the styles and ids; we read UTF-8 and know those
+    // names already, so exactly these lines are accepted and any other directive is refused
+    // rather than silently ignored.
+    bool Directive(std::string& error) {
+        size_t end = text_.find('\n', pos_);
+        if (end == std::string_view::npos) end = text_.size();
+        std::string line;
+        for (char c : text_.substr(pos_, end - pos_))
+            if (!std::isspace(static_cast<unsigned char>(c))) line += c;
+        if (line.starts_with("//")) line.clear();
+        size_t comment = line.find("//");
+        if (comment != std::string::npos) line.resize(comment);
+        static constexpr std::string_view kAccepted[] = {
+            "#pragmacode_page(65001)", "#include<windows.h>", "#include<winres.h>"};
+        for (std::string_view accepted : kAccepted) {
+            if (line == accepted) {
+                pos_ = end;
+                return true;
+            }
+        }
+        if (line.starts_with("#pragmacode_page"))
+            error = Where() + "the script must be UTF-8: only code_page(65001) is accepted";
+        else
+            error = Where() + "unsupported directive '" +
+                    std::string(text_.substr(pos_, end - pos_)) + "'";
+        return false;
     }
 
     bool Next(Token& token, std::string& error) {
