@@ -409,6 +409,7 @@ std::unique_ptr<HashTable> gTable;
 int gTableMegabytes = 0;
 
 HashTable& TableFor(int megabytes) {
+    megabytes = std::clamp(megabytes, 1, kEndgameMaxHashMegabytes);
     if (!gTable || gTableMegabytes != megabytes) {
         gTable.reset();
         gTable = std::make_unique<HashTable>(static_cast<size_t>(megabytes));

@@ -12,6 +12,9 @@
 #include "game/board.h"
 
 constexpr int kEndgameDefaultHashMegabytes = 32;
+// The table is filled with zeros at once, so all of it is resident: a bound a user can ask for
+// without risking the machine.
+constexpr int kEndgameMaxHashMegabytes = 1024;
 constexpr int kEndgameMaxThreads = 16;
 
 struct EndgameSettings {

@@ -65,7 +65,7 @@ TEST(EndgameCli, BadInputIsOneLineAndExitCodeTwo) {
         {"endgame", "--threads", "0", kProblem},
         {"endgame", "--threads", "many", kProblem},
         {"endgame", "--hash", "0", kProblem},
-        {"endgame", "--hash", "99999", kProblem},
+        {"endgame", "--hash", "1025", kProblem},
         {"endgame", "--hash"},
         {"endgame", "--deep", kProblem},
         {"endgame", "XXXX X"},

@@ -25,8 +25,8 @@ bool TakeSolverOptions(Arguments& arguments, EndgameSettings& settings) {
     const std::optional<int64_t> threads =
         arguments.TakeIntegerOption("--threads", 1, kEndgameMaxThreads, 1);
     if (!threads) return false;
-    const std::optional<int64_t> hash =
-        arguments.TakeIntegerOption("--hash", 1, 4096, kEndgameDefaultHashMegabytes);
+    const std::optional<int64_t> hash = arguments.TakeIntegerOption(
+        "--hash", 1, kEndgameMaxHashMegabytes, kEndgameDefaultHashMegabytes);
     if (!hash) return false;
     settings.threads = static_cast<int>(*threads);
     settings.hashMegabytes = static_cast<int>(*hash);
@@ -137,10 +137,11 @@ int BenchSeeded(const EndgameSettings& settings) {
         for (size_t i = 0; i < positions.size(); ++i) {
             const std::optional<TimedAnswer> timed = TimedSolve(positions[i], mode, settings);
             if (!timed) return 1;
-            std::printf("%s %2zu: move %s score %d nodes %llu time %.1f ms cpu %.1f ms\n", name,
-                        i + 1, MoveText(positions[i], timed->answer).c_str(), timed->answer.score,
-                        static_cast<unsigned long long>(timed->answer.nodes), timed->milliseconds,
-                        timed->cpuMilliseconds);
+            std::printf("%s %2zu: move %s score %d nodes %llu time %.1f ms cpu %.1f ms (%s)\n",
+                        name, i + 1, MoveText(positions[i], timed->answer).c_str(),
+                        timed->answer.score, static_cast<unsigned long long>(timed->answer.nodes),
+                        timed->milliseconds, timed->cpuMilliseconds,
+                        notation::FormatPosition(positions[i]).c_str());
             std::fflush(stdout);
             tally.Add(*timed);
         }
