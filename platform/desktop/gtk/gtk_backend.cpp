@@ -200,25 +200,31 @@ void DrawStretched(HWND hwnd, Native& n, GtkWidget* widget, cairo_t* cr) {
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_paint(cr);
     if (n.image.empty() || n.imageWidth <= 0 || n.imageHeight <= 0) return;
-    const int stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, n.imageWidth);
-    if (stride != n.imageWidth * 4) return;
     core::Window* w = core::FindWindowRecord(hwnd);
     if (!w || w->clientWidth <= 0 || w->clientHeight <= 0) return;
-    const double sx = static_cast<double>(gtk_widget_get_allocated_width(widget)) / w->clientWidth;
+    const double sx = static_cast<double>(w->clientWidth) / gtk_widget_get_allocated_width(widget);
     const double sy =
-        static_cast<double>(gtk_widget_get_allocated_height(widget)) / w->clientHeight;
+        static_cast<double>(w->clientHeight) / gtk_widget_get_allocated_height(widget);
     const cairo_rectangle_t shown = ShownPart(widget, cr);
-    if (shown.width <= 0 || shown.height <= 0 || sx <= 0 || sy <= 0) return;
-    cairo_surface_t* surface = cairo_image_surface_create_for_data(
-        reinterpret_cast<unsigned char*>(n.image.data()), CAIRO_FORMAT_RGB24, n.imageWidth,
-        n.imageHeight, stride);
+    const int left = static_cast<int>(shown.x), top = static_cast<int>(shown.y);
+    const int width = static_cast<int>(shown.width), height = static_cast<int>(shown.height);
+    if (width <= 0 || height <= 0 || !(sx > 0) || !(sy > 0)) return;
+    // Scaled here, nearest pixel, rather than by cairo: a scaled source makes cairo render
+    // through shared-memory images whose pages it keeps.
+    std::vector<uint32_t> scaled(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        const int from = std::min(n.imageHeight - 1, static_cast<int>((top + y) * sy));
+        const uint32_t* row = &n.image[static_cast<size_t>(from) * n.imageWidth];
+        for (int x = 0; x < width; ++x)
+            scaled[static_cast<size_t>(y) * width + x] =
+                row[std::min(n.imageWidth - 1, static_cast<int>((left + x) * sx))];
+    }
+    cairo_surface_t* surface =
+        cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(scaled.data()),
+                                            CAIRO_FORMAT_RGB24, width, height, width * 4);
     cairo_save(cr);
-    cairo_rectangle(cr, shown.x, shown.y, shown.width, shown.height);
-    cairo_clip(cr);
-    cairo_scale(cr, sx, sy);
-    cairo_set_source_surface(cr, surface, 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_FAST);
-    cairo_rectangle(cr, 0, 0, n.imageWidth, n.imageHeight);
+    cairo_set_source_surface(cr, surface, left, top);
+    cairo_rectangle(cr, left, top, width, height);
     cairo_fill(cr);
     cairo_restore(cr);
     cairo_surface_destroy(surface);
