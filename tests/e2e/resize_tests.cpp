@@ -274,6 +274,36 @@ TEST_F(Resize, MemoryGoesBackAfterAVeryLargeWindowShrinks) {
     EXPECT_LT(after - start, 30 * 1024) << "buffers for the large window were kept";
 }
 
+// One trip: 設定 opened, the window made larger than the screen under it and shrunk back,
+// the dialog closed with Escape.
+void TripToALargeWindowUnderTheSettingsDialog() {
+    MenuKeys(gWindow, "Down Down Down Down Down Down Return");
+    std::string dialog;
+    ASSERT_TRUE(WaitForWindow("^設定$", 10, &dialog)) << "設定 did not open";
+    ResizeTo(1920, 1080);
+    SleepSeconds(1.5);
+    ResizeTo(400, 400);
+    SleepSeconds(0.5);
+    Keys(dialog, "Escape");
+    ASSERT_TRUE(WaitForNoWindow("^設定$", 10)) << "設定 did not close";
+    SettledScreenshot();
+}
+
+// The first trip may load what the dialog needs and fill pools the display libraries keep;
+// later trips to the same size must find everything in place and leave nothing more behind.
+TEST_F(Resize, TripsToALargeWindowUnderADialogLeaveNoMoreResidentEachTime) {
+    ResizeTo(400, 400);
+    TripToALargeWindowUnderTheSettingsDialog();
+    const long afterFirst = ResidentKilobytes();
+    for (int trip = 0; trip < 2; ++trip)
+        TripToALargeWindowUnderTheSettingsDialog();
+    const long afterThird = ResidentKilobytes();
+    std::printf("resident memory after the first trip %ld kB, after the third %ld kB\n", afterFirst,
+                afterThird);
+    ASSERT_GT(afterFirst, 0);
+    EXPECT_LT(afterThird - afterFirst, 3 * 1024) << "each trip to a large window kept more";
+}
+
 int FailureBoxes() {
     std::string out;
     e2e::Run("xdotool search --onlyvisible --name '^エラー$'", &out);
