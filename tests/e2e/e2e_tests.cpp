@@ -118,7 +118,9 @@ class Game : public ::testing::Test {
     static void SetUpTestSuite() {
         const auto start = std::chrono::steady_clock::now();
         gProgram = Start(ProgramUnderTest(ZANTOBEL_PATH));
-        ASSERT_TRUE(WaitForWindow("^ZANTOBEL$", 20, &gWindow)) << "no window";
+        // A first start in a fresh Wine prefix (the Windows build) can take far longer than
+        // a start here; the wait ends as soon as the window shows.
+        ASSERT_TRUE(WaitForWindow("^ZANTOBEL$", 90, &gWindow)) << "no window";
         std::optional<Rect> scene;
         for (int i = 0; i < 200 && !scene; ++i) {
             scene = BoundsOfColour(Screenshot(gWindow), kBackground);

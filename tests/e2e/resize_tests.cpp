@@ -170,7 +170,9 @@ class Resize : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         gProgram = Start(ProgramUnderTest(ZANTOBEL_PATH));
-        ASSERT_TRUE(WaitForWindow("^ZANTOBEL$", 20, &gWindow)) << "no window";
+        // A first start in a fresh Wine prefix (the Windows build) can take far longer than
+        // a start here; the wait ends as soon as the window shows.
+        ASSERT_TRUE(WaitForWindow("^ZANTOBEL$", 90, &gWindow)) << "no window";
         e2e::Run("timeout 10 xdotool windowmove --sync " + gWindow + " 0 0");
         std::optional<Rect> scene;
         Image shot;
