@@ -24,6 +24,14 @@ struct Rect {
     int x = 0, y = 0, width = 0, height = 0;
 };
 
+struct Point {
+    int x;
+    int y;
+};
+
+// The scene's background colour, by which the tests find the scene area in a screenshot.
+constexpr uint32_t kBackground = 0x663F00;
+
 // Runs a shell command; returns its exit code and what it printed on stdout.
 int Run(const std::string& command, std::string* out = nullptr);
 

@@ -17,13 +17,6 @@ using namespace e2e;
 
 namespace {
 
-constexpr uint32_t kBackground = 0x663F00;
-
-struct Point {
-    int x;
-    int y;
-};
-
 Process gProgram;
 std::string gWindow;
 Rect gScene;  // the scene area inside the window, found from the background colour

@@ -18,13 +18,6 @@ using namespace e2e;
 
 namespace {
 
-constexpr uint32_t kBackground = 0x663F00;
-
-struct Point {
-    int x;
-    int y;
-};
-
 Process gProgram;
 std::string gWindow;
 int gSceneTop = 0;     // the menu bar above the scene area
