@@ -26,6 +26,11 @@ const System* AsSystem(const Ours* value) {
     return reinterpret_cast<const System*>(value);
 }
 
+// WM_ERASEBKGND of a window whose frames the 3D layer presents: draws the last frame into
+// dc, scaled to the window's present scene area, so a size change never shows a cleared
+// surface before the next frame (win32_paint.cpp). False when the window has shown no frame.
+bool EraseWithLastFrame(HWND hwnd, HDC dc);
+
 }  // namespace desktop::win32
 
 // The floor defines these names in namespace desktop; the system spells them as macros that

@@ -99,6 +99,8 @@ LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     return ::SendMessageA(hwnd, message, wParam, lParam);
 }
 LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_ERASEBKGND && win32::EraseWithLastFrame(hwnd, reinterpret_cast<HDC>(wParam)))
+        return TRUE;
     return ::DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
