@@ -40,6 +40,47 @@ struct Native : core::NativeWindow {
 Native* NativeOf(core::Window& w);
 Native* NativeOf(HWND hwnd);
 
+// Signal handlers get the window's handle as their data.
+inline HWND HandleOf(gpointer data) {
+    return static_cast<HWND>(data);
+}
+
+// Keeps the 3D layer's last frame and shows it in the window's drawing area (gtk_paint.cpp).
+class WindowPresentTarget : public platform::PresentTarget {
+  public:
+    explicit WindowPresentTarget(HWND hwnd) : hwnd_(hwnd) {}
+    void Present(const uint32_t* pixels, int width, int height, int stride) override;
+    // Draws the kept frame at the top-left of the drawing area.
+    static void Blit(Native& n, cairo_t* cr);
+
+  private:
+    HWND hwnd_;
+};
+
+// The drawing area's draw: WM_PAINT, or the last frame scaled while a size is on its way.
+gboolean OnClientDraw(GtkWidget* widget, cairo_t* cr, gpointer data);
+
+// Input on a top-level window (gtk_input.cpp).
+gboolean OnClientMotion(GtkWidget*, GdkEventMotion* e, gpointer data);
+gboolean OnClientButtonPress(GtkWidget* widget, GdkEventButton* e, gpointer data);
+gboolean OnKeyPress(GtkWidget*, GdkEventKey* e, gpointer data);
+gboolean OnFocus(GtkWidget*, GdkEventFocus* e, gpointer data);
+gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer data);
+
+// Size, position and minimised state of a top-level window (gtk_sizing.cpp).
+void OnSizeAllocate(GtkWidget*, GdkRectangle*, gpointer data);
+gboolean OnConfigure(GtkWidget* widget, GdkEventConfigure*, gpointer data);
+gboolean OnWindowState(GtkWidget*, GdkEventWindowState* e, gpointer data);
+
+// The menu bar (gtk_menus.cpp): its items from the core's menu, their marks brought up to
+// date, and the style that hides an unchecked item's box (once, when GTK starts).
+void FillMenu(GtkWidget* shell, HMENU handle, HWND owner, Native& n);
+void ShowMenuMarks(Native& n);
+void InstallStyles();
+
+// Starts, restarts (timer) or stops (null) the GLib timeout of a window's timer (gtk_timers.cpp).
+void SetTimerSource(core::Window& w, UINT_PTR id, const core::Timer* timer);
+
 // True while the backend itself changes widgets, so their signals are not taken as input.
 extern int gUpdating;
 struct Updating {
