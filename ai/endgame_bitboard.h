@@ -31,7 +31,7 @@ inline uint64_t MovesAlong(uint64_t own, uint64_t opponent) {
 }
 
 // The squares where own may play.
-inline uint64_t LegalMoves(uint64_t own, uint64_t opponent) {
+[[gnu::always_inline]] inline uint64_t LegalMoves(uint64_t own, uint64_t opponent) {
     const uint64_t inner = opponent & kNotEdgeColumns;
     const uint64_t reached = MovesAlong<1>(own, inner) | MovesAlong<8>(own, opponent) |
                              MovesAlong<7>(own, inner) | MovesAlong<9>(own, inner);
@@ -65,22 +65,25 @@ constexpr Rays MakeRays() {
 inline constexpr Rays kRays = MakeRays();
 
 // The discs own turns by playing on the empty square; 0 when the move is not legal.
-inline uint64_t Flips(uint64_t own, uint64_t opponent, int square) {
+// Branch-free: along each ray the first square that is not the opponent's closes the run when
+// it is own, and a mask keeps the run or nothing.
+[[gnu::always_inline]] inline uint64_t Flips(uint64_t own, uint64_t opponent, int square) {
     uint64_t flips = 0;
     const uint64_t notOpponent = ~opponent;
     for (int d = 0; d < 4; ++d) {
-        // Towards higher squares the first square that is not the opponent's is the lowest
-        // set bit; it closes the run when it is own.
+        // Towards higher squares that first square is the lowest set bit; with none, the
+        // "first" is 0 and closes nothing.
         const uint64_t up = kRays.up[square][d];
         const uint64_t upStops = up & notOpponent;
         const uint64_t upFirst = upStops & (0 - upStops);
-        if (upFirst & own) flips |= up & (upFirst - 1);
+        flips |= (up & (upFirst - 1)) & (0 - uint64_t{(upFirst & own) != 0});
+        // Towards lower squares it is the highest set bit. Or-ing in bit 0 keeps the scan
+        // defined; when it is the only stop, bit 0 is off the ray or the opponent's, never a
+        // closing own disc on the ray.
         const uint64_t down = kRays.down[square][d];
-        const uint64_t downStops = down & notOpponent;
-        if (downStops != 0) {
-            const uint64_t downFirst = uint64_t{1} << (63 - std::countl_zero(downStops));
-            if (downFirst & own) flips |= down & ~(downFirst | (downFirst - 1));
-        }
+        const uint64_t downStops = (down & notOpponent) | 1;
+        const uint64_t downFirst = uint64_t{1} << (63 - std::countl_zero(downStops));
+        flips |= (down & (0 - (downFirst << 1))) & (0 - uint64_t{(downFirst & own & down) != 0});
     }
     return flips;
 }
