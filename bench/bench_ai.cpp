@@ -117,7 +117,7 @@ void LegalMovesPerCall(benchmark::State& state) {
     size_t i = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(endgame::LegalMoves(samples[i].own, samples[i].opponent));
-        i = (i + 1) % samples.size();
+        if (++i == samples.size()) i = 0;
     }
 }
 BENCHMARK(LegalMovesPerCall);
@@ -138,7 +138,7 @@ void FlipsPerCall(benchmark::State& state) {
     for (auto _ : state) {
         const Move& m = moves[i];
         benchmark::DoNotOptimize(endgame::Flips(m.position.own, m.position.opponent, m.square));
-        i = (i + 1) % moves.size();
+        if (++i == moves.size()) i = 0;
     }
 }
 BENCHMARK(FlipsPerCall);
