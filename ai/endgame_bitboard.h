@@ -64,28 +64,107 @@ constexpr Rays MakeRays() {
 }
 inline constexpr Rays kRays = MakeRays();
 
-// The discs own turns by playing on the empty square; 0 when the move is not legal.
-// Branch-free: along each ray the first square that is not the opponent's closes the run when
-// it is own, and a mask keeps the run or nothing.
-[[gnu::always_inline]] inline uint64_t Flips(uint64_t own, uint64_t opponent, int square) {
-    uint64_t flips = 0;
-    const uint64_t notOpponent = ~opponent;
-    for (int d = 0; d < 4; ++d) {
-        // Towards higher squares that first square is the lowest set bit; with none, the
-        // "first" is 0 and closes nothing.
-        const uint64_t up = kRays.up[square][d];
-        const uint64_t upStops = up & notOpponent;
-        const uint64_t upFirst = upStops & (0 - upStops);
-        flips |= (up & (upFirst - 1)) & (0 - uint64_t{(upFirst & own) != 0});
-        // Towards lower squares it is the highest set bit. Or-ing in bit 0 keeps the scan
-        // defined; when it is the only stop, bit 0 is off the ray or the opponent's, never a
-        // closing own disc on the ray.
-        const uint64_t down = kRays.down[square][d];
-        const uint64_t downStops = (down & notOpponent) | 1;
-        const uint64_t downFirst = uint64_t{1} << (63 - std::countl_zero(downStops));
-        flips |= (down & (0 - (downFirst << 1))) & (0 - uint64_t{(downFirst & own & down) != 0});
+// Turned discs line by line: each of the four lines through a square is folded into a byte,
+// bit i the line's square in column i (in row i for a column), and two tables built at compile
+// time answer for the square's place p on the line. closers[p][opponent's byte] holds, on
+// each side of p, the first square that is not the opponent's, where a run of the opponent's
+// discs from p ends; between[p][closers] the squares strictly between p and those closers.
+// A run turns when its closer is own: between[p][closers & own byte].
+struct LineTables {
+    uint8_t closers[8][256];
+    uint8_t between[8][256];
+    uint64_t columnOfBits[256];  // bit i of the index on square (0, i)
+};
+
+constexpr LineTables MakeLineTables() {
+    LineTables tables{};
+    for (int place = 0; place < 8; ++place) {
+        for (int pattern = 0; pattern < 256; ++pattern) {
+            uint8_t closers = 0;
+            uint8_t between = 0;
+            for (const int step : {-1, 1}) {
+                int i = place + step;
+                while (i >= 0 && i < 8 && (pattern >> i & 1) != 0)
+                    i += step;
+                if (i >= 0 && i < 8) closers |= static_cast<uint8_t>(1 << i);
+                // The squares between place and a closer on this side, whatever lies there.
+                for (int j = place + step; j >= 0 && j < 8; j += step) {
+                    if ((pattern >> j & 1) == 0) continue;
+                    for (int k = place + step; k != j; k += step)
+                        between |= static_cast<uint8_t>(1 << k);
+                }
+            }
+            tables.closers[place][pattern] = closers;
+            tables.between[place][pattern] = between;
+        }
     }
-    return flips;
+    for (int bits = 0; bits < 256; ++bits) {
+        for (int i = 0; i < 8; ++i)
+            if ((bits >> i & 1) != 0) tables.columnOfBits[bits] |= uint64_t{1} << (8 * i);
+    }
+    return tables;
+}
+inline constexpr LineTables kLineTables = MakeLineTables();
+
+// For every square its row and its two diagonals, each with at most one square per column.
+struct SquareLines {
+    uint64_t row[64];
+    uint64_t diagonal[64];
+    uint64_t antiDiagonal[64];
+};
+constexpr SquareLines MakeSquareLines() {
+    SquareLines lines{};
+    for (int square = 0; square < 64; ++square) {
+        const int x = square % 8;
+        const int y = square / 8;
+        for (int other = 0; other < 64; ++other) {
+            const int ox = other % 8;
+            const int oy = other / 8;
+            const uint64_t bit = uint64_t{1} << other;
+            if (oy == y) lines.row[square] |= bit;
+            if (ox - oy == x - y) lines.diagonal[square] |= bit;
+            if (ox + oy == x + y) lines.antiDiagonal[square] |= bit;
+        }
+    }
+    return lines;
+}
+inline constexpr SquareLines kSquareLines = MakeSquareLines();
+
+// A line with at most one square per column as a byte, bit i for column i: adding all eight
+// rows up cannot carry, as no two of the bits share a column.
+inline uint64_t ByColumn(uint64_t bits, uint64_t line) {
+    return ((bits & line) * 0x0101010101010101ull) >> 56;
+}
+// Column x as a byte, bit i for row i: the multiplier moves square (x, i) to bit 56 + i, and
+// no two partial products meet, so nothing carries.
+inline uint64_t ByRow(uint64_t bits, int x) {
+    constexpr uint64_t kColumnA = 0x0101010101010101ull;
+    constexpr uint64_t kGather = 0x0102040810204080ull;
+    return ((bits & (kColumnA << x)) * (kGather >> x)) >> 56;
+}
+
+// The turned squares of one folded line.
+inline uint64_t LineFlips(uint64_t ownByte, uint64_t opponentByte, int place) {
+    return kLineTables.between[place][kLineTables.closers[place][opponentByte] & ownByte];
+}
+
+// The discs own turns by playing on the empty square; 0 when the move is not legal.
+[[gnu::always_inline]] inline uint64_t Flips(uint64_t own, uint64_t opponent, int square) {
+    const int x = square & 7;
+    const int y = square >> 3;
+    const uint64_t row = kSquareLines.row[square];
+    const uint64_t diagonal = kSquareLines.diagonal[square];
+    const uint64_t anti = kSquareLines.antiDiagonal[square];
+    constexpr uint64_t kEveryRow = 0x0101010101010101ull;
+    const uint64_t rowFlips =
+        LineFlips(ByColumn(own, row), ByColumn(opponent, row), x) * kEveryRow & row;
+    const uint64_t diagonalFlips =
+        LineFlips(ByColumn(own, diagonal), ByColumn(opponent, diagonal), x) * kEveryRow & diagonal;
+    const uint64_t antiFlips =
+        LineFlips(ByColumn(own, anti), ByColumn(opponent, anti), x) * kEveryRow & anti;
+    const uint64_t columnFlips =
+        kLineTables.columnOfBits[LineFlips(ByRow(own, x), ByRow(opponent, x), y)] << x;
+    return rowFlips | diagonalFlips | antiFlips | columnFlips;
 }
 
 // The lines of the board through each square that are completely filled, for one axis.
