@@ -31,10 +31,10 @@ struct Primitives {
     uint64_t (*flips)(uint64_t own, uint64_t opponent, int square);
 };
 
-uint64_t PortableLegalMoves(uint64_t own, uint64_t opponent) {
+uint64_t DefaultLegalMoves(uint64_t own, uint64_t opponent) {
     return endgame::LegalMoves(own, opponent);
 }
-uint64_t PortableFlips(uint64_t own, uint64_t opponent, int square) {
+uint64_t DefaultFlips(uint64_t own, uint64_t opponent, int square) {
     return endgame::Flips(own, opponent, square);
 }
 #if ZANTOBEL_ENDGAME_AVX2
@@ -48,11 +48,14 @@ uint64_t PortableFlips(uint64_t own, uint64_t opponent, int square) {
 
 // Every implementation this processor runs; a skipped one is said on stderr.
 std::vector<Primitives> RunnablePrimitives() {
-    std::vector<Primitives> all{{"portable", PortableLegalMoves, PortableFlips}};
+    // The default move generator uses 128-bit registers where the processor family always
+    // has them; the portable one is what every other processor runs.
+    std::vector<Primitives> all{{"default", DefaultLegalMoves, DefaultFlips},
+                                {"portable", endgame::LegalMovesPortable, DefaultFlips}};
 #if ZANTOBEL_ENDGAME_AVX2
     if (endgame::avx2::Avx2Available()) all.push_back({"avx2", VectorLegalMoves, VectorFlips});
 #endif
-    if (all.size() == 1) std::fprintf(stderr, "the vector primitives are not run here\n");
+    if (all.size() == 2) std::fprintf(stderr, "the AVX2 primitives are not run here\n");
     return all;
 }
 
