@@ -144,12 +144,12 @@ void FlipsPerCall(benchmark::State& state) {
 BENCHMARK(FlipsPerCall);
 
 // Items are leaves, so items_per_second is perft's leaves per second; argument 0 runs the
-// fastest primitives this processor has, 1 the portable ones.
+// fastest primitives this processor has, 1 the baseline ones of its family.
 void PerftDepth9(benchmark::State& state) {
-    const PerftPath path = state.range(0) == 0 ? PerftPath::kFastest : PerftPath::kPortable;
-    state.SetLabel(path == PerftPath::kPortable ? "portable"
+    const PerftPath path = state.range(0) == 0 ? PerftPath::kFastest : PerftPath::kBaseline;
+    state.SetLabel(path == PerftPath::kBaseline ? "baseline"
                    : PerftHasVectorPath()       ? "vector"
-                                                : "portable (no vector path here)");
+                                                : "baseline (no vector path here)");
     uint64_t leaves = 0;
     for (auto _ : state)
         leaves += Perft(InitialBoard(), kBlack, 9, nullptr, path);

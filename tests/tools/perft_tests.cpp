@@ -1,5 +1,5 @@
 // Perft guards the rules: every count from the start to depth 8, plus passes and early ends,
-// and the fast count on bit sets, with the portable and with the vector primitives, equal to
+// and the fast count on bit sets, with the baseline and with the vector primitives, equal to
 // the rules' own line walk everywhere.
 #include <gtest/gtest.h>
 
@@ -12,13 +12,13 @@ namespace {
 
 // The primitives the fast count can use on this processor.
 std::vector<PerftPath> RunnablePaths() {
-    std::vector<PerftPath> paths{PerftPath::kPortable};
+    std::vector<PerftPath> paths{PerftPath::kBaseline};
     if (PerftHasVectorPath()) paths.push_back(PerftPath::kFastest);
     return paths;
 }
 
 const char* Name(PerftPath path) {
-    return path == PerftPath::kPortable ? "portable" : "vector";
+    return path == PerftPath::kBaseline ? "baseline" : "vector";
 }
 
 }  // namespace

@@ -7,11 +7,11 @@
 
 #include "game/board.h"
 
-// Which primitives the fast count uses: the fastest this processor runs, or the portable ones
-// every x86-64 (and every other processor) runs, which tests hold to the same numbers.
-enum class PerftPath { kFastest, kPortable };
+// Which primitives the fast count uses: the fastest this processor runs, or the baseline ones
+// every processor of its family runs, which tests hold to the same numbers.
+enum class PerftPath { kFastest, kBaseline };
 
-// Whether kFastest uses vector primitives on this processor rather than the portable ones.
+// Whether kFastest uses wider vector primitives on this processor than kBaseline.
 bool PerftHasVectorPath();
 
 // The number of move sequences of depth plies from board with side to move. A pass is a ply
