@@ -83,32 +83,6 @@ template <int kShift>
 #endif
 }
 
-// For every square and every one of the eight directions, the squares from it to the edge.
-struct Rays {
-    uint64_t up[64][4];    // towards higher bit numbers: E, SW, S, SE
-    uint64_t down[64][4];  // towards lower bit numbers: W, NE, N, NW
-};
-
-constexpr Rays MakeRays() {
-    Rays rays{};
-    constexpr int kDx[4] = {1, -1, 0, 1};
-    constexpr int kDy[4] = {0, 1, 1, 1};
-    for (int square = 0; square < 64; ++square) {
-        for (int d = 0; d < 4; ++d) {
-            for (int sign = 1; sign >= -1; sign -= 2) {
-                int x = square % 8 + sign * kDx[d];
-                int y = square / 8 + sign * kDy[d];
-                uint64_t ray = 0;
-                for (; x >= 0 && x < 8 && y >= 0 && y < 8; x += sign * kDx[d], y += sign * kDy[d])
-                    ray |= uint64_t{1} << (y * 8 + x);
-                (sign > 0 ? rays.up : rays.down)[square][d] = ray;
-            }
-        }
-    }
-    return rays;
-}
-inline constexpr Rays kRays = MakeRays();
-
 // Turned discs line by line: each of the four lines through a square is folded into a byte,
 // bit i the line's square in column i (in row i for a column), and two tables built at compile
 // time answer for the square's place p on the line. closers[p][opponent's byte] holds, on

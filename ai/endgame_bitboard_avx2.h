@@ -27,6 +27,32 @@ inline bool Avx2Available() {
 
 #define ZANTOBEL_AVX2_INLINE [[gnu::target("avx2,popcnt"), gnu::always_inline]] inline
 
+// For every square and every one of the eight directions, the squares from it to the edge.
+struct alignas(32) Rays {
+    uint64_t up[64][4];    // towards higher bit numbers: E, SW, S, SE
+    uint64_t down[64][4];  // towards lower bit numbers: W, NE, N, NW
+};
+
+constexpr Rays MakeRays() {
+    Rays rays{};
+    constexpr int kDx[4] = {1, -1, 0, 1};
+    constexpr int kDy[4] = {0, 1, 1, 1};
+    for (int square = 0; square < 64; ++square) {
+        for (int d = 0; d < 4; ++d) {
+            for (int sign = 1; sign >= -1; sign -= 2) {
+                int x = square % 8 + sign * kDx[d];
+                int y = square / 8 + sign * kDy[d];
+                uint64_t ray = 0;
+                for (; x >= 0 && x < 8 && y >= 0 && y < 8; x += sign * kDx[d], y += sign * kDy[d])
+                    ray |= uint64_t{1} << (y * 8 + x);
+                (sign > 0 ? rays.up : rays.down)[square][d] = ray;
+            }
+        }
+    }
+    return rays;
+}
+inline constexpr Rays kRays = MakeRays();
+
 // A board's bit set in every lane.
 ZANTOBEL_AVX2_INLINE __m256i Broadcast(uint64_t bits) {
     return _mm256_set1_epi64x(static_cast<long long>(bits));
