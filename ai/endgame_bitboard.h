@@ -101,7 +101,7 @@ constexpr LineTables MakeLineTables() {
         for (int pattern = 0; pattern < 256; ++pattern) {
             uint8_t closers = 0;
             uint8_t between = 0;
-            for (const int step : {-1, 1}) {
+            for (int step = -1; step <= 1; step += 2) {
                 int i = place + step;
                 while (i >= 0 && i < 8 && (pattern >> i & 1) != 0)
                     i += step;
