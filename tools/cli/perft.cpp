@@ -24,22 +24,33 @@ uint64_t CountTwoPlies(uint64_t own, uint64_t opponent, uint64_t moves) {
 }
 
 #if ZANTOBEL_ENDGAME_AVX2
-// The same count with the four-direction primitives; nearly all of perft's time is spent here.
+// The moves of the reply position after own plays square, or 1 for a pass or the end of the
+// game; the position stays in vector registers, every lane the same.
+[[gnu::target("avx2,popcnt"), gnu::always_inline]] inline uint64_t CountRepliesAvx2(
+    __m256i own, __m256i opponent, int square) {
+    namespace avx2 = endgame::avx2;
+    const __m256i flips = avx2::Flips(own, opponent, square);
+    const __m256i replies = _mm256_xor_si256(opponent, flips);
+    const __m256i replied =
+        _mm256_or_si256(_mm256_or_si256(own, flips), avx2::Broadcast(uint64_t{1} << square));
+    const uint64_t moves = avx2::LegalMoves(replies, replied);
+    return moves != 0 ? static_cast<uint64_t>(std::popcount(moves)) : 1;
+}
+
+// The same count as CountTwoPlies with the four-direction primitives; nearly all of perft's
+// time is spent here. Two moves at a time give the processor two independent chains.
 [[gnu::target("avx2,popcnt")]] uint64_t CountTwoPliesAvx2(uint64_t own, uint64_t opponent,
                                                           uint64_t moves) {
-    namespace avx2 = endgame::avx2;
-    const __m256i mine = avx2::Broadcast(own);
-    const __m256i theirs = avx2::Broadcast(opponent);
+    const __m256i mine = endgame::avx2::Broadcast(own);
+    const __m256i theirs = endgame::avx2::Broadcast(opponent);
     uint64_t leaves = 0;
-    for (; moves != 0; moves &= moves - 1) {
-        const int square = std::countr_zero(moves);
-        // The reply position stays in vector registers, every lane the same.
-        const __m256i flips = avx2::Flips(mine, theirs, square);
-        const __m256i replies = _mm256_xor_si256(theirs, flips);
-        const __m256i replied =
-            _mm256_or_si256(_mm256_or_si256(mine, flips), avx2::Broadcast(uint64_t{1} << square));
-        const uint64_t moves2 = avx2::LegalMoves(replies, replied);
-        leaves += moves2 != 0 ? static_cast<uint64_t>(std::popcount(moves2)) : 1;
+    while (moves != 0) {
+        const int first = std::countr_zero(moves);
+        moves &= moves - 1;
+        if (moves == 0) return leaves + CountRepliesAvx2(mine, theirs, first);
+        const int second = std::countr_zero(moves);
+        moves &= moves - 1;
+        leaves += CountRepliesAvx2(mine, theirs, first) + CountRepliesAvx2(mine, theirs, second);
     }
     return leaves;
 }
