@@ -1,6 +1,7 @@
 // The solver's bit-set board against the game's rules: the same legal moves and the same
-// turned discs from the portable primitives and from the vector ones where the processor has
-// them, and stable discs that no continuation of the game ever turns.
+// turned discs from every implementation (the default, the one-direction-at-a-time fallback
+// and the AVX2 one where the processor has it), and stable discs that no continuation of the
+// game ever turns.
 #include <gtest/gtest.h>
 
 #include <cstdio>
