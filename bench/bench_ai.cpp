@@ -1,14 +1,19 @@
 // Speed of the computer player: the leaf evaluation per call, and the search in steps per
 // second, exact (end-game positions with 14 empty squares) and normal (depth 6 in the middle
-// game). Positions come from seeded random games, so every run measures the same work.
+// game), the bit-set move generator per call and perft in leaves per second. Positions come from
+// seeded random games, so every run measures the same work.
 #include <benchmark/benchmark.h>
 
+#include <bit>
 #include <vector>
 
+#include "ai/endgame_bitboard.h"
 #include "ai/evaluation.h"
 #include "ai/pattern_tables.h"
 #include "ai/search.h"
+#include "game/board_bits.h"
 #include "game/random.h"
+#include "tools/cli/perft.h"
 
 namespace {
 
@@ -89,6 +94,68 @@ void NormalSearchDepth6(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<int64_t>(steps));
 }
 BENCHMARK(NormalSearchDepth6)->Unit(benchmark::kMillisecond);
+
+struct BitPosition {
+    uint64_t own;
+    uint64_t opponent;
+};
+
+// Every position of seeded random games with a move, as bit sets for the side to move.
+std::vector<BitPosition> BitSamples() {
+    std::vector<BitPosition> out;
+    for (const Sample& s : Samples(0, 4096)) {
+        const board_bits::Discs discs = board_bits::FromBoard(s.board);
+        const uint64_t white = discs.occupied & ~discs.black;
+        out.push_back(s.side == kBlack ? BitPosition{discs.black, white}
+                                       : BitPosition{white, discs.black});
+    }
+    return out;
+}
+
+void LegalMovesPerCall(benchmark::State& state) {
+    const std::vector<BitPosition> samples = BitSamples();
+    size_t i = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(endgame::LegalMoves(samples[i].own, samples[i].opponent));
+        if (++i == samples.size()) i = 0;
+    }
+}
+BENCHMARK(LegalMovesPerCall);
+
+// One call per legal move of the sampled positions, in turn.
+void FlipsPerCall(benchmark::State& state) {
+    struct Move {
+        BitPosition position;
+        int square;
+    };
+    std::vector<Move> moves;
+    for (const BitPosition& p : BitSamples()) {
+        for (uint64_t legal = endgame::LegalMoves(p.own, p.opponent); legal != 0;
+             legal &= legal - 1)
+            moves.push_back({p, std::countr_zero(legal)});
+    }
+    size_t i = 0;
+    for (auto _ : state) {
+        const Move& m = moves[i];
+        benchmark::DoNotOptimize(endgame::Flips(m.position.own, m.position.opponent, m.square));
+        if (++i == moves.size()) i = 0;
+    }
+}
+BENCHMARK(FlipsPerCall);
+
+// Items are leaves, so items_per_second is perft's leaves per second; argument 0 runs the
+// fastest primitives this processor has, 1 the baseline ones of its family.
+void PerftDepth9(benchmark::State& state) {
+    const PerftPath path = state.range(0) == 0 ? PerftPath::kFastest : PerftPath::kBaseline;
+    state.SetLabel(path == PerftPath::kBaseline ? "baseline"
+                   : PerftHasVectorPath()       ? "vector"
+                                                : "baseline (no vector path here)");
+    uint64_t leaves = 0;
+    for (auto _ : state)
+        leaves += Perft(InitialBoard(), kBlack, 9, nullptr, path);
+    state.SetItemsProcessed(static_cast<int64_t>(leaves));
+}
+BENCHMARK(PerftDepth9)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

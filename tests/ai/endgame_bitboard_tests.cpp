@@ -1,10 +1,15 @@
-// The solver's bit-set board against the game's rules: the same legal moves, the same turned
-// discs, and stable discs that no continuation of the game ever turns.
+// The solver's bit-set board against the game's rules: the same legal moves and the same
+// turned discs from every implementation (the default, the one-direction-at-a-time fallback
+// and the AVX2 one where the processor has it), and stable discs that no continuation of the
+// game ever turns.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
+#include <vector>
 
 #include "ai/endgame_bitboard.h"
+#include "ai/endgame_bitboard_avx2.h"
 #include "game/board_bits.h"
 #include "tests/ai/endgame_test_support.h"
 
@@ -20,34 +25,123 @@ Bits BitsOf(const Board& board, Side side) {
     return side == kBlack ? Bits{discs.black, discs.white} : Bits{discs.white, discs.black};
 }
 
+// One implementation of the move generator and the turned discs.
+struct Primitives {
+    const char* name;
+    uint64_t (*legalMoves)(uint64_t own, uint64_t opponent);
+    uint64_t (*flips)(uint64_t own, uint64_t opponent, int square);
+};
+
+uint64_t DefaultLegalMoves(uint64_t own, uint64_t opponent) {
+    return endgame::LegalMoves(own, opponent);
+}
+uint64_t DefaultFlips(uint64_t own, uint64_t opponent, int square) {
+    return endgame::Flips(own, opponent, square);
+}
+#if ZANTOBEL_ENDGAME_AVX2
+[[gnu::target("avx2,popcnt")]] uint64_t VectorLegalMoves(uint64_t own, uint64_t opponent) {
+    return endgame::avx2::LegalMoves(own, opponent);
+}
+[[gnu::target("avx2,popcnt")]] uint64_t VectorFlips(uint64_t own, uint64_t opponent, int square) {
+    return endgame::avx2::Flips(own, opponent, square);
+}
+#endif
+
+// Every implementation this processor runs; a skipped one is said on stderr.
+std::vector<Primitives> RunnablePrimitives() {
+    // The default move generator uses 128-bit registers where the processor family always
+    // has them; the portable one is what every other processor runs.
+    std::vector<Primitives> all{{"default", DefaultLegalMoves, DefaultFlips},
+                                {"portable", endgame::LegalMovesPortable, DefaultFlips}};
+#if ZANTOBEL_ENDGAME_AVX2
+    if (endgame::avx2::Avx2Available()) all.push_back({"avx2", VectorLegalMoves, VectorFlips});
+#endif
+    if (all.size() == 2) std::fprintf(stderr, "the AVX2 primitives are not run here\n");
+    return all;
+}
+
+// The board's moves and every empty square's turned discs from primitives, held to the rules.
+void ExpectRulesAgree(const Primitives& primitives, const Board& board, Side side) {
+    const Bits bits = BitsOf(board, side);
+    ASSERT_EQ(primitives.legalMoves(bits.own, bits.opponent), LegalMoveMask(board, side))
+        << primitives.name << " " << notation::FormatPosition({board, side});
+    for (int square = 0; square < 64; ++square) {
+        if (board[square] != kEmpty) continue;
+        const uint64_t flips = primitives.flips(bits.own, bits.opponent, square);
+        if (!IsLegalMove(board, square % 8, square / 8, side)) {
+            ASSERT_EQ(flips, 0u) << primitives.name << " " << square;
+            continue;
+        }
+        Board after = board;
+        ApplyMove(after, square % 8, square / 8, side);
+        const Bits turned = BitsOf(after, side);
+        ASSERT_EQ(flips, turned.own & ~bits.own & ~(uint64_t{1} << square))
+            << primitives.name << " " << notation::FormatPosition({board, side}) << " " << square;
+    }
+}
+
 TEST(EndgameBitboard, MovesAndTurnedDiscsMatchTheRulesSquareBySquare) {
-    int positions = 0;
-    for (uint32_t seed = 1; seed <= 300; ++seed) {
-        for (const int played : {0, 5, 12, 20, 30, 40, 50, 56}) {
-            const notation::Position p = RandomPlayPosition(seed, played);
-            for (const Side side : {kBlack, kWhite}) {
-                const Bits bits = BitsOf(p.board, side);
-                ASSERT_EQ(endgame::LegalMoves(bits.own, bits.opponent),
-                          LegalMoveMask(p.board, side))
-                    << notation::FormatPosition({p.board, side});
-                for (int square = 0; square < 64; ++square) {
-                    if (p.board[square] != kEmpty) continue;
-                    const uint64_t flips = endgame::Flips(bits.own, bits.opponent, square);
-                    if (!IsLegalMove(p.board, square % 8, square / 8, side)) {
-                        ASSERT_EQ(flips, 0u) << square;
-                        continue;
-                    }
-                    Board after = p.board;
-                    ApplyMove(after, square % 8, square / 8, side);
-                    const Bits turned = BitsOf(after, side);
-                    ASSERT_EQ(flips, turned.own & ~bits.own & ~(uint64_t{1} << square))
-                        << notation::FormatPosition({p.board, side}) << " " << square;
+    for (const Primitives& primitives : RunnablePrimitives()) {
+        int positions = 0;
+        for (uint32_t seed = 1; seed <= 300; ++seed) {
+            for (const int played : {0, 5, 12, 20, 30, 40, 50, 56}) {
+                const notation::Position p = RandomPlayPosition(seed, played);
+                for (const Side side : {kBlack, kWhite}) {
+                    ASSERT_NO_FATAL_FAILURE(ExpectRulesAgree(primitives, p.board, side));
+                    ++positions;
                 }
-                ++positions;
             }
         }
+        EXPECT_EQ(positions, 300 * 8 * 2) << primitives.name;
     }
-    EXPECT_EQ(positions, 300 * 8 * 2);
+}
+
+TEST(EndgameBitboard, EveryRunLengthAlongEveryLineToTheEdge) {
+    // From every square in every direction: a run of 0..7 opponent's discs closed by own, left
+    // open by an empty square, or running into the edge; the rest of the board empty or full of
+    // own discs, so that a run that wrapped round into the next row would find one.
+    const int kDx[8] = {1, 1, 0, -1, -1, -1, 0, 1};
+    const int kDy[8] = {0, 1, 1, 1, 0, -1, -1, -1};
+    enum class End { kOwn, kEmpty, kEdge };
+    for (const Primitives& primitives : RunnablePrimitives()) {
+        int cases = 0;
+        for (const uint8_t rest : {uint8_t{kEmpty}, uint8_t{kBlack}}) {
+            for (int square = 0; square < 64; ++square) {
+                for (int d = 0; d < 8; ++d) {
+                    for (int run = 0; run <= 7; ++run) {
+                        for (const End end : {End::kOwn, End::kEmpty, End::kEdge}) {
+                            Board board;
+                            board.fill(rest);
+                            board[square] = kEmpty;
+                            int x = square % 8;
+                            int y = square / 8;
+                            bool fits = true;
+                            for (int i = 0; i <= run && fits; ++i) {
+                                x += kDx[d];
+                                y += kDy[d];
+                                const bool inside = x >= 0 && x < 8 && y >= 0 && y < 8;
+                                // The edge case needs the run to end exactly at the edge.
+                                if (i < run) {
+                                    fits = inside;
+                                    if (fits) board[y * 8 + x] = kWhite;
+                                } else if (end == End::kEdge) {
+                                    fits = !inside;
+                                } else {
+                                    fits = inside;
+                                    if (fits) board[y * 8 + x] = end == End::kOwn ? kBlack : kEmpty;
+                                }
+                            }
+                            if (!fits) continue;
+                            ASSERT_NO_FATAL_FAILURE(ExpectRulesAgree(primitives, board, kBlack));
+                            ++cases;
+                        }
+                    }
+                }
+            }
+        }
+        // Each of the 2 * 64 * 8 square-direction pairs has room for some runs.
+        EXPECT_GT(cases, 2 * 64 * 8) << primitives.name;
+    }
 }
 
 // Every disc that can change colour in some continuation of the game from board.

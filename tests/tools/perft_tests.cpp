@@ -1,14 +1,35 @@
 // Perft guards the rules: every count from the start to depth 8, plus passes and early ends,
-// and the fast count on bit sets equal to the rules' own line walk everywhere.
+// and the fast count on bit sets, with the baseline and with the vector primitives, equal to
+// the rules' own line walk everywhere.
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "tools/cli/perft.h"
 #include "tools/notation/notation.h"
 
+namespace {
+
+// The primitives the fast count can use on this processor.
+std::vector<PerftPath> RunnablePaths() {
+    std::vector<PerftPath> paths{PerftPath::kBaseline};
+    if (PerftHasVectorPath()) paths.push_back(PerftPath::kFastest);
+    return paths;
+}
+
+const char* Name(PerftPath path) {
+    return path == PerftPath::kBaseline ? "baseline" : "vector";
+}
+
+}  // namespace
+
 TEST(Perft, CountsFromTheStartToDepthEight) {
     const uint64_t expected[] = {4, 12, 56, 244, 1396, 8200, 55092, 390216};
-    for (int depth = 1; depth <= 8; ++depth) {
-        EXPECT_EQ(Perft(InitialBoard(), kBlack, depth), expected[depth - 1]) << depth;
+    for (const PerftPath path : RunnablePaths()) {
+        for (int depth = 1; depth <= 8; ++depth) {
+            EXPECT_EQ(Perft(InitialBoard(), kBlack, depth, nullptr, path), expected[depth - 1])
+                << Name(path) << " " << depth;
+        }
     }
 }
 
@@ -42,9 +63,11 @@ TEST(Perft, TheFastCountEqualsTheRulesLineWalk) {
         uint32_t state = seed * 2246822519u + 7u;
         for (int ply = 0; ply < 64; ++ply) {
             const int depth = ply < 20 ? 3 : ply < 45 ? 4 : 6;
-            ASSERT_EQ(Perft(p.board, p.sideToMove, depth),
-                      PerftByRules(p.board, p.sideToMove, depth))
-                << notation::FormatPosition(p) << " depth " << depth;
+            const uint64_t byRules = PerftByRules(p.board, p.sideToMove, depth);
+            for (const PerftPath path : RunnablePaths()) {
+                ASSERT_EQ(Perft(p.board, p.sideToMove, depth, nullptr, path), byRules)
+                    << Name(path) << " " << notation::FormatPosition(p) << " depth " << depth;
+            }
             SquarePos moves[64];
             const int count = ListLegalMoves(p.board, moves, p.sideToMove);
             if (count == 0) {
@@ -60,7 +83,10 @@ TEST(Perft, TheFastCountEqualsTheRulesLineWalk) {
         }
     }
     EXPECT_GT(passes, 5);
-    for (int depth = 1; depth <= 7; ++depth)
-        EXPECT_EQ(Perft(InitialBoard(), kBlack, depth),
-                  PerftByRules(InitialBoard(), kBlack, depth));
+    for (int depth = 1; depth <= 7; ++depth) {
+        for (const PerftPath path : RunnablePaths())
+            EXPECT_EQ(Perft(InitialBoard(), kBlack, depth, nullptr, path),
+                      PerftByRules(InitialBoard(), kBlack, depth))
+                << Name(path);
+    }
 }
