@@ -16,6 +16,7 @@
 
 #include "ai/endgame_bitboard.h"
 #include "ai/endgame_hash.h"
+#include "ai/endgame_order.h"
 #include "game/board_bits.h"
 
 using namespace endgame;
@@ -23,14 +24,22 @@ using namespace endgame;
 namespace {
 
 // With at most this many empty squares the moves are tried in the fixed square order, odd
-// regions first, without a move list, a sort or the table.
-constexpr int kShallowMaxEmpties = 6;
+// regions first, without a move list, a sort or the table. Above, fastest-first pays: it
+// cuts about a third of the nodes at the cost of a few percent of the node rate.
+constexpr int kShallowMaxEmpties = 3;
 // From this many empty squares on, positions go into the transposition table: below, a
 // table look-up (a cache miss) costs more than the search it saves.
 constexpr int kHashMinEmpties = 8;
 // From this many empty squares on, the children's table entries are looked at before any
 // child is searched.
 constexpr int kEnhancedCutoffEmpties = 10;
+// From this many empty squares on, the fastest-first order is refined by a shallow search of
+// the ordering evaluation, one ply deeper for every kSortDepthStep more empty squares.
+constexpr int kSortMinEmpties = 12;
+constexpr int kSortDepthStep = 2;
+// The fastest-first value's share in the sorting value, in 64ths: the shallow search picks
+// the strong moves, and among those the ones that leave the opponent least choice come first.
+constexpr int kFastestFirstShare = 16;
 // The first move of a split node is split itself when it leaves at least this many empty
 // squares: below, the threads' start-up costs more than they win.
 constexpr int kSplitMinEmpties = 12;
@@ -174,6 +183,29 @@ class Searcher {
             list[at] = {flips, value, square};
         }
         return count;
+    }
+
+    // The order refined by a shallow search (list as OrderedMoves left it): its nodes are few
+    // next to the subtree a better first move saves.
+    void SortBySearch(uint64_t own, uint64_t opponent, int empties, int hashMove,
+                      OrderedMove* list, int count) {
+        const int depth = (empties - kSortMinEmpties) / kSortDepthStep;
+        for (int i = 0; i < count; ++i) {
+            OrderedMove& move = list[i];
+            if (move.square == hashMove) continue;
+            move.value = kFastestFirstShare * move.value / 64 -
+                         OrderingSearch(opponent ^ move.flips,
+                                        own | move.flips | uint64_t{1} << move.square, depth,
+                                        -kOrderingWin - 1, kOrderingWin + 1);
+        }
+        // Insertion: equal values keep the fastest-first order.
+        for (int i = 1; i < count; ++i) {
+            const OrderedMove move = list[i];
+            int at = i;
+            for (; at > 0 && list[at - 1].value < move.value; --at)
+                list[at] = list[at - 1];
+            list[at] = move;
+        }
     }
 
   private:
@@ -338,6 +370,7 @@ class Searcher {
 
         OrderedMove list[32];
         const int count = OrderedMoves(own, opponent, moves, stored.move, list);
+        if (empties >= kSortMinEmpties) SortBySearch(own, opponent, empties, stored.move, list, count);
         // A child the table already proves good enough cuts this node before any search.
         if (empties >= kEnhancedCutoffEmpties) {
             for (int i = 0; i < count; ++i) {
@@ -635,6 +668,8 @@ EndgameAnswer SolveEndgame(const Board& board, Side side, EndgameMode mode,
     OrderedMove list[32];
     const int count = orderer.OrderedMoves(root.own, root.opponent,
                                            LegalMoves(root.own, root.opponent), kNoHashMove, list);
+    if (root.empties >= kSortMinEmpties)
+        orderer.SortBySearch(root.own, root.opponent, root.empties, kNoHashMove, list, count);
     RootSearch search(shared, stop, root, std::vector<OrderedMove>(list, list + count),
                       RootSearch::Question::kBestValue, wld ? -1 : -kInfinity, wld ? 1 : kInfinity);
     const RootSearch::Result result = search.Run(settings.threads);
