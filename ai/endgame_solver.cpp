@@ -310,7 +310,7 @@ class Searcher {
         const uint64_t empty = ~(nextOwn | nextOpponent);
         const int potential = std::popcount(board_bits::Dilate(nextOpponent) & empty);
         int value = -64 * (std::popcount(replies) + std::popcount(replies & kCornerSquares)) -
-                    16 * potential;
+                    8 * potential;
         if ((QuadrantBit(square) & parity_) != 0) value += 2;
         return value;
     }
