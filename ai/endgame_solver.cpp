@@ -590,6 +590,9 @@ class RootSearch {
         OrderedMove list[32];
         const int count =
             orderer.OrderedMoves(child.own, child.opponent, replies, stored.move, list);
+        if (child.empties >= kSortMinEmpties)
+            orderer.SortBySearch(child.own, child.opponent, child.empties, stored.move, list,
+                                 count);
         RootSearch below(shared_, stop_, child, std::vector<OrderedMove>(list, list + count),
                          Question::kBestValue, -high, -low);
         const Result result = below.Run(threads_);
