@@ -300,8 +300,14 @@ class Searcher {
         uint32_t parity = 0;
         for (const int square : squares)
             parity ^= QuadrantBit(square);
-        std::stable_partition(squares, squares + kCount,
-                              [parity](int square) { return (QuadrantBit(square) & parity) != 0; });
+        // By hand: std::stable_partition may ask for a buffer from the heap at every node.
+        int sorted[kCount];
+        int placed = 0;
+        for (const int square : squares)
+            if ((QuadrantBit(square) & parity) != 0) sorted[placed++] = square;
+        for (const int square : squares)
+            if ((QuadrantBit(square) & parity) == 0) sorted[placed++] = square;
+        std::copy(sorted, sorted + kCount, squares);
     }
 
     // Four or five empty squares, in the order given (parity sorted), each move followed by
