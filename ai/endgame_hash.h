@@ -46,9 +46,12 @@ class HashTable {
     };
 
     static uint64_t Key(uint64_t own, uint64_t opponent);
+    // Writes every entry over as unused and starts the generations again.
+    void Wipe();
 
     std::unique_ptr<Bucket[]> buckets_;
     size_t bucketCount_;
+    uint64_t generation_ = 1;  // only entries stored in this generation are found
 };
 
 }  // namespace endgame

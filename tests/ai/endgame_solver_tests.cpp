@@ -282,6 +282,28 @@ TEST(EndgameHash, TheTableIsBoundedAndKeepsWhatItIsGiven) {
     EXPECT_FALSE(table.Probe(0x1234, 0x5679, bounds));
     table.Clear();
     EXPECT_FALSE(table.Probe(0x1234, 0x5678, bounds));
+    // A position stored again after a clear is found with its new bounds.
+    table.Store(0x1234, 0x5678, 12, {2, 2, 5});
+    ASSERT_TRUE(table.Probe(0x1234, 0x5678, bounds));
+    EXPECT_EQ(bounds.lower, 2);
+    EXPECT_EQ(bounds.move, 5);
+}
+
+// Clearing forgets by counting generations up: however many clears, an entry stored before
+// one is never found after it, also once the count has started again.
+TEST(EndgameHash, NoEntryOutlivesAClear) {
+    endgame::HashTable table(1);
+    endgame::HashBounds bounds{};
+    table.Store(0x1234, 0x5678, 12, {-4, 10, 37});
+    int found = 0;
+    for (int clear = 0; clear < 140000; ++clear) {
+        table.Clear();
+        found += table.Probe(0x1234, 0x5678, bounds) ? 1 : 0;
+        // Another position, stored and found within its own generation.
+        table.Store(0x9ABC, 0xDEF0, 10, {0, 0, 3});
+        found += table.Probe(0x9ABC, 0xDEF0, bounds) ? 0 : 1;
+    }
+    EXPECT_EQ(found, 0);
 }
 
 }  // namespace
