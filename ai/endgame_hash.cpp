@@ -91,6 +91,10 @@ bool HashTable::Probe(uint64_t own, uint64_t opponent, HashBounds& bounds) const
     return false;
 }
 
+void HashTable::Prefetch(uint64_t own, uint64_t opponent) const {
+    __builtin_prefetch(&buckets_[Key(own, opponent) & (bucketCount_ - 1)]);
+}
+
 void HashTable::Store(uint64_t own, uint64_t opponent, int empties, const HashBounds& bounds) {
     const uint64_t key = Key(own, opponent);
     Bucket& bucket = buckets_[key & (bucketCount_ - 1)];

@@ -32,6 +32,9 @@ class HashTable {
 
     // The bounds stored for the position, or false.
     bool Probe(uint64_t own, uint64_t opponent, HashBounds& bounds) const;
+    // Starts loading the position's bucket into the cache, so that several look-ups can wait
+    // for memory together.
+    void Prefetch(uint64_t own, uint64_t opponent) const;
     // Stores bounds for a position searched with `empties` empty squares; a deeper entry in
     // the bucket is kept in preference to a shallower one.
     void Store(uint64_t own, uint64_t opponent, int empties, const HashBounds& bounds);

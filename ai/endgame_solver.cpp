@@ -417,8 +417,13 @@ class Searcher {
         const int count = OrderedMoves(own, opponent, moves, stored.move, list);
         if (empties >= kSortMinEmpties)
             SortBySearch(own, opponent, empties, stored.move, list, count);
-        // A child the table already proves good enough cuts this node before any search.
+        // A child the table already proves good enough cuts this node before any search. The
+        // children's buckets are asked for first, so their cache misses overlap.
         if (empties >= kEnhancedCutoffEmpties) {
+            for (int i = 0; i < count; ++i) {
+                shared_.table->Prefetch(opponent ^ list[i].flips,
+                                        own | list[i].flips | uint64_t{1} << list[i].square);
+            }
             for (int i = 0; i < count; ++i) {
                 const int square = list[i].square;
                 HashBounds child;
