@@ -74,16 +74,6 @@ gboolean OnDialogDelete(GtkWidget*, GdkEvent*, gpointer data) {
     return TRUE;
 }
 
-gboolean OnDialogConfigure(GtkWidget* widget, GdkEventConfigure*, gpointer data) {
-    core::Window* w = core::FindWindowRecord(HandleOf(data));
-    GdkWindow* gdk = gtk_widget_get_window(widget);
-    if (!w || !gdk) return FALSE;
-    GdkRectangle frame;
-    gdk_window_get_frame_extents(gdk, &frame);
-    w->rect = {frame.x, frame.y, frame.x + frame.width, frame.y + frame.height};
-    return FALSE;
-}
-
 GtkWidget* MakeControl(core::Window& c, GtkWidget* dialogWindow) {
     Native& n = *static_cast<Native*>(c.native.get());
     std::string cls = Lower(c.className);
@@ -224,7 +214,7 @@ void CreateDialogWidgets(core::Window& dialog) {
     gpointer handle = dialog.handle;
     g_signal_connect(n.window, "close", G_CALLBACK(OnEscape), handle);
     g_signal_connect(n.window, "delete-event", G_CALLBACK(OnDialogDelete), handle);
-    g_signal_connect(n.window, "configure-event", G_CALLBACK(OnDialogConfigure), handle);
+    g_signal_connect(n.window, "configure-event", G_CALLBACK(OnConfigure), handle);
     GtkWidget* window = n.window;
     GtkWidget* fixed = n.fixed;
     dialog.native = std::move(native);

@@ -67,7 +67,8 @@ gboolean OnKeyPress(GtkWidget*, GdkEventKey* e, gpointer data);
 gboolean OnFocus(GtkWidget*, GdkEventFocus* e, gpointer data);
 gboolean OnDelete(GtkWidget*, GdkEvent*, gpointer data);
 
-// Size, position and minimised state of a top-level window (gtk_sizing.cpp).
+// Size, position and minimised state of a top-level window (gtk_sizing.cpp); dialogs keep
+// their frame rectangle up to date through OnConfigure too.
 void OnSizeAllocate(GtkWidget*, GdkRectangle*, gpointer data);
 gboolean OnConfigure(GtkWidget* widget, GdkEventConfigure*, gpointer data);
 gboolean OnWindowState(GtkWidget*, GdkEventWindowState* e, gpointer data);
