@@ -38,6 +38,13 @@ constexpr int kEnhancedCutoffEmpties = 10;
 // the ordering evaluation, one ply deeper for every kSortDepthStep more empty squares.
 constexpr int kSortMinEmpties = 12;
 constexpr int kSortDepthStep = 2;
+// The ordering search asks no stop test and counts no nodes, so its depth is bounded: a
+// position far from the end (a search that only the deadline or Ctrl+C ends) must still
+// reach its stop test soon. Up to 26 empty squares, the most the published problems have,
+// the depth grows as above; beyond, where no exact search finishes anyway and the moves are
+// many, a short search keeps the order cheap.
+constexpr int kSortFullDepthMaxEmpties = 26;
+constexpr int kSortDepthFarFromTheEnd = 2;
 // The fastest-first value's share in the sorting value, in 64ths: the shallow search picks
 // the strong moves, and among those the ones that leave the opponent least choice come first.
 constexpr int kFastestFirstShare = 16;
@@ -192,7 +199,9 @@ class Searcher {
     // next to the subtree a better first move saves.
     void SortBySearch(uint64_t own, uint64_t opponent, int empties, int hashMove, OrderedMove* list,
                       int count) {
-        const int depth = (empties - kSortMinEmpties) / kSortDepthStep;
+        const int depth = empties <= kSortFullDepthMaxEmpties
+                              ? (empties - kSortMinEmpties) / kSortDepthStep
+                              : kSortDepthFarFromTheEnd;
         for (int i = 0; i < count; ++i) {
             OrderedMove& move = list[i];
             if (move.square == hashMove) continue;
