@@ -84,7 +84,7 @@ bool HashTable::Probe(uint64_t own, uint64_t opponent, HashBounds& bounds) const
     for (const Entry& entry : bucket.entries) {
         const uint64_t data = entry.data.load(std::memory_order_relaxed);
         if ((entry.check.load(std::memory_order_relaxed) ^ data) != key) continue;
-        if (GenerationOf(data) != generation_) return false;
+        if (GenerationOf(data) != generation_) continue;  // a current twin may follow
         bounds = UnpackBounds(data);
         return true;
     }
