@@ -1,7 +1,7 @@
 // Move ordering for the end-game solver at nodes with many empty squares: a cheap evaluation
-// of a position for the side to move (mobility, potential mobility, corners) and a shallow
-// alpha-beta search over it. It decides only the order in which moves are tried, never a
-// score, so any weakness in it costs time and not correctness.
+// of a position for the side to move (mobility, potential mobility, corners, stable discs,
+// frontier) and a shallow alpha-beta search over it. It decides only the order in which moves
+// are tried, never a score, so any weakness in it costs time and not correctness.
 #pragma once
 
 #include <cstdint>

@@ -35,8 +35,11 @@ constexpr int kHashMinEmpties = 8;
 // child is searched.
 constexpr int kEnhancedCutoffEmpties = 10;
 // From this many empty squares on, the fastest-first order is refined by a shallow search of
-// the ordering evaluation, one ply deeper for every kSortDepthStep more empty squares.
-constexpr int kSortMinEmpties = 12;
+// the ordering evaluation, one ply deeper for every kSortDepthStep more empty squares. (Over
+// a hundred seeded positions with 20 empty squares, win/draw/loss: starting at 11 rather than
+// 12 cut the nodes by a fifth for twice the evaluations; at 10, a tenth fewer again, but
+// more evaluations than they save.)
+constexpr int kSortMinEmpties = 11;
 constexpr int kSortDepthStep = 2;
 // The ordering search asks no stop test and counts no nodes, so its depth is bounded: a
 // position far from the end (a search that only the deadline or Ctrl+C ends) must still
@@ -48,6 +51,10 @@ constexpr int kSortDepthFarFromTheEnd = 2;
 // The fastest-first value's share in the sorting value, in 64ths: the shallow search picks
 // the strong moves, and among those the ones that leave the opponent least choice come first.
 constexpr int kFastestFirstShare = 16;
+// A move whose shallow value falls this far below the best one so far (in ordering units: 16
+// is a reply) is only shown to be worse, its value a bound, not searched exactly: the moves
+// that cut come from the top of the order. A third fewer evaluations for 2% more nodes.
+constexpr int kOrderingMargin = 64;
 // A corner taken is worth half a reply fewer for the opponent: it can never be lost again.
 // (Bench positions at 20 empty squares, win/draw/loss: 10% fewer nodes than without it.)
 constexpr int kCornerMoveBonus = 32;
@@ -202,13 +209,20 @@ class Searcher {
         const int depth = empties <= kSortFullDepthMaxEmpties
                               ? (empties - kSortMinEmpties) / kSortDepthStep
                               : kSortDepthFarFromTheEnd;
+        // The best value so far, of the moves searched here (the table's move is not).
+        int best = std::numeric_limits<int>::min();
         for (int i = 0; i < count; ++i) {
             OrderedMove& move = list[i];
             if (move.square == hashMove) continue;
-            move.value =
-                kFastestFirstShare * move.value / 64 -
-                OrderingSearch(opponent ^ move.flips, own | move.flips | uint64_t{1} << move.square,
-                               depth, -kOrderingWin - 1, kOrderingWin + 1);
+            const int fastest = kFastestFirstShare * move.value / 64;
+            // Above this bound the child's value makes the move fall out of the margin.
+            const int high = best == std::numeric_limits<int>::min()
+                                 ? kOrderingWin + 1
+                                 : std::min(kOrderingWin + 1, fastest - best + kOrderingMargin);
+            move.value = fastest - OrderingSearch(opponent ^ move.flips,
+                                                  own | move.flips | uint64_t{1} << move.square,
+                                                  depth, -kOrderingWin - 1, high);
+            best = std::max(best, move.value);
         }
         // Insertion: equal values keep the fastest-first order.
         for (int i = 1; i < count; ++i) {

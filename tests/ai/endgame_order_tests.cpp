@@ -110,12 +110,18 @@ TEST(EndgameOrder, CornersAndTheirNeighboursWeighAsTheyShould) {
         uint64_t opponent;
         bool ownBetter;
     };
-    // A disc beside an empty corner is a liability; a corner is an asset; a finished game
-    // won outweighs every evaluation.
+    // A disc beside an empty corner is a liability; a corner is an asset; a disc that can
+    // never be turned is an asset (on a full board, corners two each, no move or empty square
+    // left: only the stable discs tell the sides apart); a finished game won outweighs every
+    // evaluation.
     const Case cases[] = {
         {"corner a1 against b1", 0x0000001008000001ull, 0x0000000810000002ull, true},
         {"b2 beside empty a1 against c3", 0x0000001008000200ull, 0x0000000810040000ull, false},
         {"b2 beside an own corner", 0x0000001008000201ull, 0x0000000810040002ull, true},
+        {"full board, 33 stable discs against 31", 0xFFFFFFFF08000000ull, 0x00000000F7FFFFFFull,
+         true},
+        {"full board, 31 stable discs against 33", 0x00000000F7FFFFFFull, 0xFFFFFFFF08000000ull,
+         false},
     };
     for (const Case& c : cases) {
         const int value = OrderingEvaluation(c.own, c.opponent);
