@@ -81,8 +81,12 @@ constexpr int kSquareOrder[64] = {
 };
 // clang-format on
 
+// The quadrant of a square as one of four bits: column e..h is bit 1 and row 5..8 bit 2 of
+// the quadrant's number. Square numbers are never negative, so the bits of the number say it
+// without the sign fix-ups that % and / cost on an int.
 constexpr uint32_t QuadrantBit(int square) {
-    return 1u << ((square % 8 >= 4 ? 1 : 0) + (square / 8 >= 4 ? 2 : 0));
+    const unsigned bits = static_cast<unsigned>(square);
+    return 1u << ((bits >> 2 & 1) | (bits >> 4 & 2));
 }
 
 struct NeighbourTable {
