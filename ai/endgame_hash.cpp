@@ -36,15 +36,6 @@ bool Used(uint64_t data) {
     return (data >> 32 & 1) != 0;
 }
 
-uint64_t Mix(uint64_t value) {
-    value ^= value >> 33;
-    value *= 0xFF51AFD7ED558CCDull;
-    value ^= value >> 33;
-    value *= 0xC4CEB9FE1A85EC53ull;
-    value ^= value >> 33;
-    return value;
-}
-
 }  // namespace
 
 HashTable::HashTable(size_t megabytes) {
@@ -74,12 +65,7 @@ void HashTable::Wipe() {
     }
 }
 
-uint64_t HashTable::Key(uint64_t own, uint64_t opponent) {
-    return Mix(own ^ Mix(opponent + 0x9E3779B97F4A7C15ull));
-}
-
-bool HashTable::Probe(uint64_t own, uint64_t opponent, HashBounds& bounds) const {
-    const uint64_t key = Key(own, opponent);
+bool HashTable::Probe(uint64_t key, HashBounds& bounds) const {
     const Bucket& bucket = buckets_[key & (bucketCount_ - 1)];
     for (const Entry& entry : bucket.entries) {
         const uint64_t data = entry.data.load(std::memory_order_relaxed);
@@ -91,12 +77,7 @@ bool HashTable::Probe(uint64_t own, uint64_t opponent, HashBounds& bounds) const
     return false;
 }
 
-void HashTable::Prefetch(uint64_t own, uint64_t opponent) const {
-    __builtin_prefetch(&buckets_[Key(own, opponent) & (bucketCount_ - 1)]);
-}
-
-void HashTable::Store(uint64_t own, uint64_t opponent, int empties, const HashBounds& bounds) {
-    const uint64_t key = Key(own, opponent);
+void HashTable::Store(uint64_t key, int empties, const HashBounds& bounds) {
     Bucket& bucket = buckets_[key & (bucketCount_ - 1)];
     // The same position's entry, else an unused one, else the shallower one.
     Entry* target = nullptr;

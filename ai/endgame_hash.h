@@ -30,14 +30,25 @@ class HashTable {
     // Forgets every entry, so a search does not depend on the ones before it.
     void Clear();
 
+    // The position's key: every call below takes it, so a search computes it once a node.
+    static uint64_t Key(uint64_t own, uint64_t opponent) {
+        return Mix(own ^ Mix(opponent + 0x9E3779B97F4A7C15ull));
+    }
+
     // The bounds stored for the position, or false.
-    bool Probe(uint64_t own, uint64_t opponent, HashBounds& bounds) const;
+    bool Probe(uint64_t key, HashBounds& bounds) const;
+    bool Probe(uint64_t own, uint64_t opponent, HashBounds& bounds) const {
+        return Probe(Key(own, opponent), bounds);
+    }
     // Starts loading the position's bucket into the cache, so that several look-ups can wait
     // for memory together.
-    void Prefetch(uint64_t own, uint64_t opponent) const;
+    void Prefetch(uint64_t key) const { __builtin_prefetch(&buckets_[key & (bucketCount_ - 1)]); }
     // Stores bounds for a position searched with `empties` empty squares; a deeper entry in
     // the bucket is kept in preference to a shallower one.
-    void Store(uint64_t own, uint64_t opponent, int empties, const HashBounds& bounds);
+    void Store(uint64_t key, int empties, const HashBounds& bounds);
+    void Store(uint64_t own, uint64_t opponent, int empties, const HashBounds& bounds) {
+        Store(Key(own, opponent), empties, bounds);
+    }
 
   private:
     struct Entry {
@@ -48,7 +59,15 @@ class HashTable {
         Entry entries[2];
     };
 
-    static uint64_t Key(uint64_t own, uint64_t opponent);
+    // A 64-bit finaliser: every bit of the input moves about half of the output's bits.
+    static uint64_t Mix(uint64_t value) {
+        value ^= value >> 33;
+        value *= 0xFF51AFD7ED558CCDull;
+        value ^= value >> 33;
+        value *= 0xC4CEB9FE1A85EC53ull;
+        value ^= value >> 33;
+        return value;
+    }
     // Writes every entry over as unused and starts the generations again.
     void Wipe();
 

@@ -1,7 +1,10 @@
 // The end-game solver: a negamax alpha-beta search on bit sets. Near the end the empty
 // squares are walked in a fixed order, odd regions first (parity); higher up the moves are
 // sorted fastest-first (fewest replies for the opponent, corners counted double) behind the
-// transposition table's move, and nodes whose opponent holds enough stable discs are cut.
+// transposition table's move, and nodes whose opponent holds enough stable discs are cut. The
+// search (endgame_searcher.inc) is compiled twice: for every processor, and for processors with
+// BMI2 and AVX2, which find turned discs and moves in fewer steps; the second is used where the
+// processor has those features.
 #include "ai/endgame_solver.h"
 
 #include <algorithm>
@@ -12,9 +15,12 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "ai/endgame_bitboard.h"
+#include "ai/endgame_bitboard_avx2.h"
+#include "ai/endgame_bitboard_bmi2.h"
 #include "ai/endgame_hash.h"
 #include "ai/endgame_order.h"
 #include "game/board_bits.h"
@@ -82,8 +88,12 @@ constexpr int kSquareOrder[64] = {
 };
 // clang-format on
 
+// The quadrant of a square as one of four bits: column e..h is bit 1 and row 5..8 bit 2 of
+// the quadrant's number. Square numbers are never negative, so the bits of the number say it
+// without the sign fix-ups that % and / cost on an int.
 constexpr uint32_t QuadrantBit(int square) {
-    return 1u << ((square % 8 >= 4 ? 1 : 0) + (square / 8 >= 4 ? 2 : 0));
+    const unsigned bits = static_cast<unsigned>(square);
+    return 1u << ((bits >> 2 & 1) | (bits >> 4 & 2));
 }
 
 struct NeighbourTable {
@@ -118,397 +128,28 @@ struct SharedSearch {
     std::atomic<bool> abandoned{false};
 };
 
-// One thread's search: the empty squares as a list in kSquareOrder and the parity of each
-// quadrant, kept up to date as moves are made and unmade.
-class Searcher {
-  public:
-    Searcher(SharedSearch& shared, const std::function<bool()>* stop)
-        : shared_(shared), stop_(stop) {}
+// The search itself, once for every processor and once more with the turned discs and legal
+// moves of processors with BMI2 (and AVX2 where it can be used), chosen when the search starts.
+namespace portable {
+#define ZANTOBEL_SEARCH_TARGET
+#include "ai/endgame_searcher.inc"
+#undef ZANTOBEL_SEARCH_TARGET
+}  // namespace portable
 
-    void Load(uint64_t own, uint64_t opponent) {
-        const uint64_t empty = ~(own | opponent);
-        int last = kHead;
-        parity_ = 0;
-        for (const int square : kSquareOrder) {
-            if ((empty >> square & 1) == 0) continue;
-            next_[last] = static_cast<uint8_t>(square);
-            previous_[square] = static_cast<uint8_t>(last);
-            last = square;
-            parity_ ^= QuadrantBit(square);
-        }
-        next_[last] = kHead;
-        previous_[kHead] = static_cast<uint8_t>(last);
-    }
-
-    // The value of the position for own, with empties empty squares, searched in the window
-    // (alpha, beta): exact inside it, a bound beyond it (fail-soft).
-    int Solve(uint64_t own, uint64_t opponent, int alpha, int beta, int empties) {
-        if (empties == 0) return FinalScore(own, 0);
-        if (empties == 1) return LastOne(own, opponent, next_[kHead]);
-        if (empties <= kShallowMaxEmpties) return Shallow(own, opponent, alpha, beta, empties);
-        return Deep(own, opponent, alpha, beta, empties, false);
-    }
-
-    // Plays square for own (the turned discs are flips) and solves the rest for the opponent.
-    int SolveAfter(uint64_t own, uint64_t opponent, int square, uint64_t flips, int alpha, int beta,
-                   int empties) {
-        Remove(square);
-        const int value = -Solve(opponent ^ flips, own | flips | uint64_t{1} << square, -beta,
-                                 -alpha, empties - 1);
-        Restore(square);
-        return value;
-    }
-
-    bool stopped() const { return stopped_; }
-    uint64_t nodes() const { return nodes_; }
-
-    // The stop tests: the caller's (only on the thread that owns it), the whole search
-    // abandoned, or the root move being searched no longer needed.
-    bool CheckStop() {
-        if (shared_.abandoned.load(std::memory_order_relaxed)) return stopped_ = true;
-        if (lastUseful_ != nullptr && rootMove_ > lastUseful_->load(std::memory_order_relaxed))
-            return stopped_ = true;
-        if (stop_ != nullptr && *stop_ && (*stop_)()) {
-            shared_.abandoned.store(true, std::memory_order_relaxed);
-            return stopped_ = true;
-        }
-        return false;
-    }
-
-    // Starts on root move index, which is no longer needed once it lies beyond lastUseful;
-    // false when the whole search is abandoned.
-    bool BeginRootMove(int index, const std::atomic<int>* lastUseful) {
-        rootMove_ = index;
-        lastUseful_ = lastUseful;
-        stopped_ = shared_.abandoned.load(std::memory_order_relaxed);
-        return !stopped_;
-    }
-
-    // The moves of own in the order the search tries them, best first, with their turned
-    // discs.
-    int OrderedMoves(uint64_t own, uint64_t opponent, uint64_t moves, int hashMove,
-                     OrderedMove* list) {
-        int count = 0;
-        for (; moves != 0; moves &= moves - 1) {
-            const int square = std::countr_zero(moves);
-            const uint64_t flips = Flips(own, opponent, square);
-            const int value = MoveValue(own, opponent, square, flips, hashMove);
-            // Insertion: the lists are short, and equal values keep their square order.
-            int at = count++;
-            for (; at > 0 && list[at - 1].value < value; --at)
-                list[at] = list[at - 1];
-            list[at] = {flips, value, square};
-        }
-        return count;
-    }
-
-    // The order refined by a shallow search (list as OrderedMoves left it): its nodes are few
-    // next to the subtree a better first move saves.
-    void SortBySearch(uint64_t own, uint64_t opponent, int empties, int hashMove, OrderedMove* list,
-                      int count) {
-        const int depth = empties <= kSortFullDepthMaxEmpties
-                              ? (empties - kSortMinEmpties) / kSortDepthStep
-                              : kSortDepthFarFromTheEnd;
-        // The best value so far, of the moves searched here (the table's move is not).
-        int best = std::numeric_limits<int>::min();
-        for (int i = 0; i < count; ++i) {
-            OrderedMove& move = list[i];
-            if (move.square == hashMove) continue;
-            const int fastest = kFastestFirstShare * move.value / 64;
-            // Above this bound the child's value makes the move fall out of the margin.
-            const int high = best == std::numeric_limits<int>::min()
-                                 ? kOrderingWin + 1
-                                 : std::min(kOrderingWin + 1, fastest - best + kOrderingMargin);
-            move.value = fastest - OrderingSearch(opponent ^ move.flips,
-                                                  own | move.flips | uint64_t{1} << move.square,
-                                                  depth, -kOrderingWin - 1, high);
-            best = std::max(best, move.value);
-        }
-        // Insertion: equal values keep the fastest-first order.
-        for (int i = 1; i < count; ++i) {
-            const OrderedMove move = list[i];
-            int at = i;
-            for (; at > 0 && list[at - 1].value < move.value; --at)
-                list[at] = list[at - 1];
-            list[at] = move;
-        }
-    }
-
-  private:
-    static constexpr uint8_t kHead = 64;
-
-    void Remove(int square) {
-        next_[previous_[square]] = next_[square];
-        previous_[next_[square]] = previous_[square];
-        parity_ ^= QuadrantBit(square);
-    }
-    void Restore(int square) {
-        next_[previous_[square]] = static_cast<uint8_t>(square);
-        previous_[next_[square]] = static_cast<uint8_t>(square);
-        parity_ ^= QuadrantBit(square);
-    }
-
-    int LastOne(uint64_t own, uint64_t opponent, int square) {
-        ++nodes_;
-        const int ownCount = std::popcount(own);
-        if (const uint64_t flips = Flips(own, opponent, square)) {
-            return 2 * (ownCount + std::popcount(flips) + 1) - 64;
-        }
-        if (const uint64_t flips = Flips(opponent, own, square)) {
-            return 2 * (ownCount - std::popcount(flips)) - 64;
-        }
-        return FinalScore(own, 1);
-    }
-
-    int LastTwo(uint64_t own, uint64_t opponent, int alpha, int beta, int first, int second,
-                bool passed) {
-        ++nodes_;
-        int best = -kInfinity;
-        if ((kNeighbours.of[first] & opponent) != 0) {
-            if (const uint64_t flips = Flips(own, opponent, first)) {
-                best = -LastOne(opponent ^ flips, own | flips | uint64_t{1} << first, second);
-                if (best >= beta) return best;
-            }
-        }
-        if ((kNeighbours.of[second] & opponent) != 0) {
-            if (const uint64_t flips = Flips(own, opponent, second)) {
-                const int value =
-                    -LastOne(opponent ^ flips, own | flips | uint64_t{1} << second, first);
-                if (value > best) best = value;
-            }
-        }
-        if (best != -kInfinity) return best;
-        if (passed) return FinalScore(own, 2);
-        return -LastTwo(opponent, own, -beta, -alpha, first, second, true);
-    }
-
-    // Three empty squares in the order given, without touching the list.
-    int LastThree(uint64_t own, uint64_t opponent, int alpha, int beta, int a, int b, int c,
-                  bool passed) {
-        ++nodes_;
-        int best = -kInfinity;
-        const int squares[3][3] = {{a, b, c}, {b, a, c}, {c, a, b}};
-        for (const auto& order : squares) {
-            const int square = order[0];
-            if ((kNeighbours.of[square] & opponent) == 0) continue;
-            const uint64_t flips = Flips(own, opponent, square);
-            if (flips == 0) continue;
-            const int value = -LastTwo(opponent ^ flips, own | flips | uint64_t{1} << square, -beta,
-                                       -std::max(alpha, best), order[1], order[2], false);
-            if (value > best) {
-                best = value;
-                if (best >= beta) return best;
-            }
-        }
-        if (best != -kInfinity) return best;
-        if (passed) return FinalScore(own, 3);
-        return -LastThree(opponent, own, -beta, -alpha, a, b, c, true);
-    }
-
-    // Three empty squares, the one alone in its quadrant first: with three empty squares at
-    // most one quadrant holds two of them.
-    int LastThreeByParity(uint64_t own, uint64_t opponent, int alpha, int beta, int a, int b, int c,
-                          bool passed) {
-        if (QuadrantBit(a) == QuadrantBit(b)) {
-            std::swap(a, c);
-        } else if (QuadrantBit(a) == QuadrantBit(c)) {
-            std::swap(a, b);
-        }
-        return LastThree(own, opponent, alpha, beta, a, b, c, passed);
-    }
-
-    // The squares in the order given, those in a quadrant with an odd number of them first.
-    template <int kCount>
-    static void SortByParity(int (&squares)[kCount]) {
-        uint32_t parity = 0;
-        for (const int square : squares)
-            parity ^= QuadrantBit(square);
-        // By hand: std::stable_partition may ask for a buffer from the heap at every node.
-        int sorted[kCount];
-        int placed = 0;
-        for (const int square : squares)
-            if ((QuadrantBit(square) & parity) != 0) sorted[placed++] = square;
-        for (const int square : squares)
-            if ((QuadrantBit(square) & parity) == 0) sorted[placed++] = square;
-        std::copy(sorted, sorted + kCount, squares);
-    }
-
-    // Four or five empty squares, in the order given (parity sorted), each move followed by
-    // the rest in parity order.
-    template <int kCount>
-    int LastFew(uint64_t own, uint64_t opponent, int alpha, int beta, const int (&squares)[kCount],
-                bool passed) {
-        ++nodes_;
-        int best = -kInfinity;
-        for (int i = 0; i < kCount; ++i) {
-            const int square = squares[i];
-            if ((kNeighbours.of[square] & opponent) == 0) continue;
-            const uint64_t flips = Flips(own, opponent, square);
-            if (flips == 0) continue;
-            int rest[kCount - 1];
-            for (int j = 0, k = 0; j < kCount; ++j)
-                if (j != i) rest[k++] = squares[j];
-            const uint64_t nextOwn = opponent ^ flips;
-            const uint64_t nextOpponent = own | flips | uint64_t{1} << square;
-            const int low = std::max(alpha, best);
-            int value;
-            if constexpr (kCount == 4) {
-                value = -LastThreeByParity(nextOwn, nextOpponent, -beta, -low, rest[0], rest[1],
-                                           rest[2], false);
-            } else {
-                SortByParity(rest);
-                value = -LastFew(nextOwn, nextOpponent, -beta, -low, rest, false);
-            }
-            if (value > best) {
-                best = value;
-                if (best >= beta) return best;
-            }
-        }
-        if (best != -kInfinity) return best;
-        if (passed) return FinalScore(own, kCount);
-        return -LastFew(opponent, own, -beta, -alpha, squares, true);
-    }
-
-    // Two to kShallowMaxEmpties empty squares, in list order, those alone in their quadrant
-    // first.
-    int Shallow(uint64_t own, uint64_t opponent, int alpha, int beta, int empties) {
-        const int a = next_[kHead];
-        const int b = next_[a];
-        if (empties == 2) return LastTwo(own, opponent, alpha, beta, a, b, false);
-        const int c = next_[b];
-        if (empties == 3) return LastThreeByParity(own, opponent, alpha, beta, a, b, c, false);
-        const int d = next_[c];
-        if (empties == 4) {
-            int squares[4] = {a, b, c, d};
-            SortByParity(squares);
-            return LastFew(own, opponent, alpha, beta, squares, false);
-        }
-        int squares[5] = {a, b, c, d, next_[d]};
-        SortByParity(squares);
-        return LastFew(own, opponent, alpha, beta, squares, false);
-    }
-
-    // The ordering value of a move: the table's move first, then by the replies it leaves
-    // the opponent (corners twice), fewest first, a corner taken counting for half a reply,
-    // and then by the empty squares next to own discs, where the opponent may find moves
-    // later.
-    int MoveValue(uint64_t own, uint64_t opponent, int square, uint64_t flips, int hashMove) {
-        if (square == hashMove) return 1 << 30;
-        const uint64_t nextOwn = opponent ^ flips;
-        const uint64_t nextOpponent = own | flips | uint64_t{1} << square;
-        const uint64_t replies = LegalMoves(nextOwn, nextOpponent);
-        const uint64_t empty = ~(nextOwn | nextOpponent);
-        const int potential = std::popcount(board_bits::Dilate(nextOpponent) & empty);
-        int value = -64 * (std::popcount(replies) + std::popcount(replies & kCornerSquares)) -
-                    8 * potential;
-        if ((kCornerSquares >> square & 1) != 0) value += kCornerMoveBonus;
-        if ((QuadrantBit(square) & parity_) != 0) value += 2;
-        return value;
-    }
-
-    int Deep(uint64_t own, uint64_t opponent, int alpha, int beta, int empties, bool passed) {
-        if (++nodes_ >= nextStopTest_) {
-            nextStopTest_ = nodes_ + kStopInterval;
-            CheckStop();
-        }
-        if (stopped_) return 0;
-
-        const uint64_t moves = LegalMoves(own, opponent);
-        if (moves == 0) {
-            if (passed) return FinalScore(own, empties);
-            return -Deep(opponent, own, -beta, -alpha, empties, true);
-        }
-
-        // Own can end with no more than the squares the opponent's stable discs leave.
-        if (alpha >= 64 - 2 * std::popcount(opponent)) {
-            const int ceiling = 64 - 2 * std::popcount(StableDiscs(opponent, own | opponent));
-            if (ceiling <= alpha) return ceiling;
-        }
-
-        HashBounds stored{-kInfinity, kInfinity, kNoHashMove};
-        const bool hashed = empties >= kHashMinEmpties;
-        const bool known = hashed && shared_.table->Probe(own, opponent, stored);
-        if (known) {
-            if (stored.lower >= beta) return stored.lower;
-            if (stored.upper <= alpha) return stored.upper;
-            if (stored.lower == stored.upper) return stored.lower;
-        }
-        const int windowLow = known ? std::max(alpha, stored.lower) : alpha;
-        const int windowHigh = known ? std::min(beta, stored.upper) : beta;
-
-        OrderedMove list[32];
-        const int count = OrderedMoves(own, opponent, moves, stored.move, list);
-        if (empties >= kSortMinEmpties)
-            SortBySearch(own, opponent, empties, stored.move, list, count);
-        // A child the table already proves good enough cuts this node before any search. The
-        // children's buckets are asked for first, so their cache misses overlap.
-        if (empties >= kEnhancedCutoffEmpties) {
-            for (int i = 0; i < count; ++i) {
-                shared_.table->Prefetch(opponent ^ list[i].flips,
-                                        own | list[i].flips | uint64_t{1} << list[i].square);
-            }
-            for (int i = 0; i < count; ++i) {
-                const int square = list[i].square;
-                HashBounds child;
-                if (shared_.table->Probe(opponent ^ list[i].flips,
-                                         own | list[i].flips | uint64_t{1} << square, child) &&
-                    -child.upper >= windowHigh) {
-                    return -child.upper;
-                }
-            }
-        }
-        int best = -kInfinity;
-        int bestMove = kNoHashMove;
-        int low = windowLow;
-        for (int i = 0; i < count; ++i) {
-            const int square = list[i].square;
-            const uint64_t flips = list[i].flips;
-            int value;
-            if (i == 0) {
-                value = SolveAfter(own, opponent, square, flips, low, windowHigh, empties);
-            } else {
-                // Later moves only have to be shown no better; the rare one that is gets a
-                // second, full search.
-                value = SolveAfter(own, opponent, square, flips, low, low + 1, empties);
-                if (!stopped_ && value > low && value < windowHigh) {
-                    value = SolveAfter(own, opponent, square, flips, value, windowHigh, empties);
-                }
-            }
-            if (stopped_) return 0;
-            if (value > best) {
-                best = value;
-                bestMove = square;
-                if (best >= windowHigh) break;
-                if (best > low) low = best;
-            }
-        }
-
-        HashBounds result = stored;
-        if (best <= windowLow) {
-            result.upper = std::min(result.upper, best);
-        } else if (best >= windowHigh) {
-            result.lower = std::max(result.lower, best);
-        } else {
-            result.lower = result.upper = best;
-        }
-        result.lower = std::max(result.lower, -64);
-        result.upper = std::min(result.upper, 64);
-        result.move = bestMove;
-        if (hashed) shared_.table->Store(own, opponent, empties, result);
-        return best;
-    }
-
-    SharedSearch& shared_;
-    const std::function<bool()>* stop_;
-    uint64_t nodes_ = 0;
-    uint64_t nextStopTest_ = 0;
-    bool stopped_ = false;
-    int rootMove_ = 0;
-    const std::atomic<int>* lastUseful_ = nullptr;
-    uint8_t next_[65];
-    uint8_t previous_[65];
-    uint32_t parity_ = 0;
-};
+#if ZANTOBEL_ENDGAME_BMI2
+namespace fast {
+#if ZANTOBEL_ENDGAME_AVX2
+#define ZANTOBEL_SEARCH_TARGET [[gnu::target("avx2,bmi2,popcnt")]]
+using avx2::LegalMoves;
+#else
+#define ZANTOBEL_SEARCH_TARGET [[gnu::target("bmi2,popcnt")]]
+#endif
+using bmi2::Flips;
+#include "ai/endgame_order.inc"
+#include "ai/endgame_searcher.inc"
+#undef ZANTOBEL_SEARCH_TARGET
+}  // namespace fast
+#endif
 
 // The table lives from the first search on and is replaced only when its size changes.
 std::mutex gTableMutex;
@@ -550,9 +191,20 @@ namespace {
 // threads. Whatever the number of threads the answer is the one the moves searched in order
 // give: for the best value, the first move that reaches it (the first move when every move
 // fails low); for the first win, the first move worth more than 0.
+enum class RootQuestion { kBestValue, kFirstWin };
+
+struct RootResult {
+    int complete;
+    int value;  // best value (at most beta); kFirstWin: unused
+    int index;  // -1: kFirstWin found no win
+    uint64_t nodes;
+};
+
+template <class Searcher>
 class RootSearch {
   public:
-    enum class Question { kBestValue, kFirstWin };
+    using Question = RootQuestion;
+    using Result = RootResult;
 
     RootSearch(SharedSearch& shared, const std::function<bool()>* stop, const BitPosition& root,
                std::vector<OrderedMove> moves, Question question, int alpha, int beta)
@@ -563,13 +215,6 @@ class RootSearch {
           question_(question),
           alpha_(alpha),
           beta_(beta) {}
-
-    struct Result {
-        int complete;
-        int value;  // best value (at most beta); kFirstWin: unused
-        int index;  // -1: kFirstWin found no win
-        uint64_t nodes;
-    };
 
     Result Run(int threads) {
         Searcher main(shared_, stop_);
@@ -723,6 +368,30 @@ class RootSearch {
 
 }  // namespace
 
+namespace {
+
+// Whether this processor runs the search compiled for BMI2 (and AVX2, where that is used).
+bool FastSearchAvailable() {
+#if ZANTOBEL_ENDGAME_AVX2
+    if (!avx2::Avx2Available()) return false;
+#endif
+    return bmi2::Bmi2Available();
+}
+
+// Calls search with the type tag of the searcher to use: the fast one where the processor has
+// it and the settings allow it, the portable one otherwise.
+template <class Search>
+auto WithSearcher(const EndgameSettings& settings, Search&& search) {
+#if ZANTOBEL_ENDGAME_BMI2
+    static const bool fastAvailable = FastSearchAvailable();
+    if (fastAvailable && settings.processor == EndgameProcessor::kFastest)
+        return search(std::type_identity<fast::Searcher>{});
+#endif
+    return search(std::type_identity<portable::Searcher>{});
+}
+
+}  // namespace
+
 EndgameAnswer SolveEndgame(const Board& board, Side side, EndgameMode mode,
                            const EndgameSettings& settings) {
     const std::lock_guard<std::mutex> lock(gTableMutex);
@@ -740,19 +409,22 @@ EndgameAnswer SolveEndgame(const Board& board, Side side, EndgameMode mode,
         std::swap(root.own, root.opponent);
         sign = -1;
     }
-    Searcher orderer(shared, nullptr);
-    orderer.Load(root.own, root.opponent);
-    OrderedMove list[32];
-    const int count = orderer.OrderedMoves(root.own, root.opponent,
-                                           LegalMoves(root.own, root.opponent), kNoHashMove, list);
-    if (root.empties >= kSortMinEmpties)
-        orderer.SortBySearch(root.own, root.opponent, root.empties, kNoHashMove, list, count);
-    RootSearch search(shared, stop, root, std::vector<OrderedMove>(list, list + count),
-                      RootSearch::Question::kBestValue, wld ? -1 : -kInfinity, wld ? 1 : kInfinity);
-    const RootSearch::Result result = search.Run(settings.threads);
-    if (!result.complete) return {0, -1, 0, result.nodes};
-    return {1, sign > 0 ? list[result.index].square : -1, reported(sign * result.value),
-            result.nodes};
+    return WithSearcher(settings, [&]<class Searcher>(std::type_identity<Searcher>) {
+        Searcher orderer(shared, nullptr);
+        orderer.Load(root.own, root.opponent);
+        OrderedMove list[32];
+        const int count = orderer.OrderedMoves(
+            root.own, root.opponent, LegalMoves(root.own, root.opponent), kNoHashMove, list);
+        if (root.empties >= kSortMinEmpties)
+            orderer.SortBySearch(root.own, root.opponent, root.empties, kNoHashMove, list, count);
+        RootSearch<Searcher> search(
+            shared, stop, root, std::vector<OrderedMove>(list, list + count),
+            RootQuestion::kBestValue, wld ? -1 : -kInfinity, wld ? 1 : kInfinity);
+        const RootResult result = search.Run(settings.threads);
+        if (!result.complete) return EndgameAnswer{0, -1, 0, result.nodes};
+        return EndgameAnswer{1, sign > 0 ? list[result.index].square : -1,
+                             reported(sign * result.value), result.nodes};
+    });
 }
 
 FirstWinAnswer FindFirstWinningMove(const Board& board, Side side, std::span<const SquarePos> moves,
@@ -772,10 +444,14 @@ FirstWinAnswer FindFirstWinningMove(const Board& board, Side side, std::span<con
         listed.push_back(static_cast<int>(i));
     }
     if (list.empty()) return {1, -1, 0};
-    RootSearch search(shared, stop, root, std::move(list), RootSearch::Question::kFirstWin, 0, 1);
-    const RootSearch::Result result = search.Run(settings.threads);
-    if (!result.complete) return {0, -1, result.nodes};
-    return {1, result.index < 0 ? -1 : listed[static_cast<size_t>(result.index)], result.nodes};
+    return WithSearcher(settings, [&]<class Searcher>(std::type_identity<Searcher>) {
+        RootSearch<Searcher> search(shared, stop, root, std::move(list), RootQuestion::kFirstWin, 0,
+                                    1);
+        const RootResult result = search.Run(settings.threads);
+        if (!result.complete) return FirstWinAnswer{0, -1, result.nodes};
+        return FirstWinAnswer{1, result.index < 0 ? -1 : listed[static_cast<size_t>(result.index)],
+                              result.nodes};
+    });
 }
 
 size_t EndgameHashBytes() {

@@ -17,11 +17,17 @@ constexpr int kEndgameDefaultHashMegabytes = 32;
 constexpr int kEndgameMaxHashMegabytes = 1024;
 constexpr int kEndgameMaxThreads = 16;
 
+// Which code the search runs: the fastest this processor has (turned discs and legal moves
+// with BMI2 and AVX2 where the processor has them), or the code every processor runs. Both give
+// the same answers with the same node counts.
+enum class EndgameProcessor { kFastest, kPortable };
+
 struct EndgameSettings {
     int threads = 1;
     int hashMegabytes = kEndgameDefaultHashMegabytes;
     // Asked on the calling thread every few thousand nodes; true abandons the search.
     std::function<bool()> stop;
+    EndgameProcessor processor = EndgameProcessor::kFastest;
 };
 
 enum class EndgameMode {

@@ -64,10 +64,13 @@ constexpr uint64_t Shift(uint64_t bits) {
     }
 }
 
-// Every square next to one of bits (in any of the eight directions).
+// Every square next to one of bits (in any of the eight directions): the neighbours along the
+// row, and then everything one row up or down from a bit or those neighbours. Searches ask this
+// at every node, so it takes eight steps instead of eight masked shifts.
 constexpr uint64_t Dilate(uint64_t bits) {
-    return Shift<0, -1>(bits) | Shift<1, -1>(bits) | Shift<1, 0>(bits) | Shift<1, 1>(bits) |
-           Shift<0, 1>(bits) | Shift<-1, 1>(bits) | Shift<-1, 0>(bits) | Shift<-1, -1>(bits);
+    const uint64_t alongRow = Shift<1, 0>(bits) | Shift<-1, 0>(bits);
+    const uint64_t row = bits | alongRow;
+    return alongRow | (row << 8) | (row >> 8);
 }
 
 // The eight neighbours of a square that lie on the board.

@@ -1,7 +1,7 @@
 // The solver's bit-set board against the game's rules: the same legal moves and the same
-// turned discs from every implementation (the default, the one-direction-at-a-time fallback
-// and the AVX2 one where the processor has it), and stable discs that no continuation of the
-// game ever turns.
+// turned discs from every implementation (the default, the one-direction-at-a-time fallback,
+// and the AVX2 and BMI2 ones where the processor has them), and stable discs that no
+// continuation of the game ever turns.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -10,6 +10,7 @@
 
 #include "ai/endgame_bitboard.h"
 #include "ai/endgame_bitboard_avx2.h"
+#include "ai/endgame_bitboard_bmi2.h"
 #include "game/board_bits.h"
 #include "tests/ai/endgame_test_support.h"
 
@@ -46,6 +47,11 @@ uint64_t DefaultFlips(uint64_t own, uint64_t opponent, int square) {
     return endgame::avx2::Flips(own, opponent, square);
 }
 #endif
+#if ZANTOBEL_ENDGAME_BMI2
+[[gnu::target("bmi2,popcnt")]] uint64_t GatheredFlips(uint64_t own, uint64_t opponent, int square) {
+    return endgame::bmi2::Flips(own, opponent, square);
+}
+#endif
 
 // Every implementation this processor runs; a skipped one is said on stderr.
 std::vector<Primitives> RunnablePrimitives() {
@@ -57,6 +63,12 @@ std::vector<Primitives> RunnablePrimitives() {
     if (endgame::avx2::Avx2Available()) all.push_back({"avx2", VectorLegalMoves, VectorFlips});
 #endif
     if (all.size() == 2) std::fprintf(stderr, "the AVX2 primitives are not run here\n");
+    bool gathered = false;
+#if ZANTOBEL_ENDGAME_BMI2
+    gathered = endgame::bmi2::Bmi2Available();
+    if (gathered) all.push_back({"bmi2", DefaultLegalMoves, GatheredFlips});
+#endif
+    if (!gathered) std::fprintf(stderr, "the BMI2 turned discs are not run here\n");
     return all;
 }
 

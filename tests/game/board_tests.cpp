@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "game/board.h"
+#include "game/board_bits.h"
 #include "game/random.h"
 #include "tools/notation/notation.h"
 
@@ -31,6 +33,30 @@ std::string MoveNames(const Board& board, Side side) {
         names += notation::SquareName(moves[i]);
     }
     return names;
+}
+
+// The squares next to a set of squares, found in a few whole-board steps, are those next to
+// each square one by one, square by square: at the rim, in the corners and across the
+// wrap-round from one row's end to the next row's start.
+TEST(BoardBits, DilateIsTheUnionOfEachSquaresNeighbours) {
+    uint64_t state = 0x9E3779B97F4A7C15ull;
+    std::vector<uint64_t> sets = {0,
+                                  ~uint64_t{0},
+                                  board_bits::kCorners,
+                                  0x8080808080808080ull,
+                                  0x0101010101010101ull,
+                                  0xFF000000000000FFull};
+    for (int i = 0; i < 2000; ++i) {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        // Sparse and dense sets alike.
+        sets.push_back(i % 2 == 0 ? state & (state >> 17) & (state >> 31) : state);
+    }
+    for (const uint64_t bits : sets) {
+        uint64_t expected = 0;
+        for (int square = 0; square < 64; ++square)
+            if ((bits >> square & 1) != 0) expected |= board_bits::Neighbours(square);
+        ASSERT_EQ(board_bits::Dilate(bits), expected) << std::hex << bits;
+    }
 }
 
 }  // namespace
